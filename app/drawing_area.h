@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWidget>
+
+#include "fonts.h"
+#include "render/draw_list.h"
+
+namespace kb {
+
+// The white area left of the panel. Shows the latest scene pass; a repaint
+// replays it and changes nothing in the model. No reaction to the mouse.
+class DrawingArea final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit DrawingArea(QWidget* parent);
+
+    void ShowList(DrawList list);
+    const DrawList& List() const { return list_; }
+    FontCache& Fonts() { return fonts_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    DrawList list_;
+    FontCache fonts_;
+};
+
+}  // namespace kb

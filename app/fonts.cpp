@@ -1,0 +1,84 @@
+#include "fonts.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <cmath>
+
+namespace kb {
+namespace {
+
+constexpr int kProbePixelSize = 100;
+
+double CellRatio(const QString& family)
+{
+    static QHash<QString, double> ratios;
+    const auto found = ratios.constFind(family);
+    if (found != ratios.constEnd()) {
+        return *found;
+    }
+    QFont probe(family);
+    probe.setPixelSize(kProbePixelSize);
+    const double ratio = QFontMetricsF(probe).height() / kProbePixelSize;
+    ratios.insert(family, ratio > 0.0 ? ratio : 1.0);
+    return ratios.value(family);
+}
+
+}  // namespace
+
+QString MapFaceName(const QString& face)
+{
+    if (face.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0) {
+        return QStringLiteral("Liberation Sans");
+    }
+    if (face.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0) {
+        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    }
+    return face;
+}
+
+QFont ControlFont(const QString& face, int charHeightPx)
+{
+    QFont font(MapFaceName(face));
+    font.setPixelSize(std::max(1, charHeightPx));
+    return font;
+}
+
+QFont CellHeightFont(const QString& face, int cellHeightPx)
+{
+    const QString family = MapFaceName(face);
+    QFont font(family);
+    const int pixelSize = static_cast<int>(std::lround(std::max(1, cellHeightPx) / CellRatio(family)));
+    font.setPixelSize(std::max(1, pixelSize));
+    return font;
+}
+
+const QFont& FontCache::Get(const Font& font)
+{
+    const QString key = QString::fromStdString(font.face) + QLatin1Char('|') + QString::number(font.height) +
+                        QLatin1Char('|') + QString::number(font.pointSize);
+    auto found = fonts_.find(key);
+    if (found == fonts_.end()) {
+        const QString face = QString::fromStdString(font.face);
+        QFont made = font.pointSize > 0
+                         ? ControlFont(face, static_cast<int>(std::lround(font.pointSize * double(kDesignDpi) /
+                                                                          kPointsPerInch)))
+                         : CellHeightFont(face, font.height);
+        found = fonts_.insert(key, made);
+    }
+    return *found;
+}
+
+int QtTextMetrics::TextWidth(const Font& font, std::string_view text)
+{
+    return QFontMetrics(cache_.Get(font))
+        .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+int QtTextMetrics::TextHeight(const Font& font, std::string_view)
+{
+    return QFontMetrics(cache_.Get(font)).height();
+}
+
+}  // namespace kb

@@ -1,0 +1,466 @@
+#include "main_window.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QTimer>
+
+#include "model/diffractogram.h"
+#include "model/rotation.h"
+#include "painter.h"
+#include "up_down.h"
+
+namespace kb {
+namespace {
+
+constexpr int kWindowFontPx = 11;
+constexpr int kEdit2FontPx = 16;
+constexpr int kEdit3FontPx = 11;
+constexpr int kEdit4FontPx = 13;
+constexpr int kListFontPx = 11;
+const char* const kWindowFace = "MS Sans Serif";
+const char* const kArialFace = "Arial";
+const char* const kReadoutFace = "Arial";
+constexpr Colour kEdit4Background = 0xE1FDF4;
+
+void SetBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QRect geometry,
+                     const QColor& background)
+{
+    auto* group = new QGroupBox(title, parent);
+    group->setObjectName(QString::fromLatin1(name));
+    group->setGeometry(geometry);
+    SetBackground(group, background);
+    return group;
+}
+
+// The layout's sizes are those of a narrow 8-point face; a wider interface
+// font would clip a caption, so a control grows to its caption's need.
+template <typename Control>
+Control* Place(Control* control, const char* name, QRect geometry)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    const int needed = control->sizeHint().width();
+    if (needed > geometry.width() && control->parentWidget() != nullptr) {
+        const int room = control->parentWidget()->width() - geometry.left() - 2;
+        geometry.setWidth(std::min(std::max(needed, geometry.width()), std::max(room, geometry.width())));
+    }
+    control->setGeometry(geometry);
+    return control;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry)
+{
+    return Place(new QPushButton(caption, parent), name, geometry);
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, bool checked)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setChecked(checked);
+    return Place(box, name, geometry);
+}
+
+QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, QRect geometry, int fontPx,
+                       const QColor& background, const QString& accessibleName)
+{
+    auto* edit = new QLineEdit(text, parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(geometry);
+    edit->setFont(ControlFont(QString::fromLatin1(kArialFace), fontPx));
+    edit->setFrame(false);
+    edit->setTextMargins(2, 0, 2, 0);
+    edit->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #808080; padding: 0px; background: %1; }")
+                            .arg(background.name()));
+    edit->setAccessibleName(accessibleName);
+    return edit;
+}
+
+}  // namespace
+
+TForm1::TForm1()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kein Experiment aktiv"));
+    setFont(ControlFont(QString::fromLatin1(kWindowFace), kWindowFontPx));
+    SetBackground(this, palette().color(QPalette::Button));
+    BuildLayout();
+    WireEvents();
+    setMinimumSize(kMinWindowWidthPx, kMinWindowHeightPx);
+    resize(kInitialClientWidthPx, kInitialClientHeightPx);
+    move(kInitialLeftPx, kInitialTopPx);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildLayout()
+{
+    drawingArea_ = new DrawingArea(this);
+    drawingArea_->setObjectName(QStringLiteral("DrawingArea"));
+
+    Image1 = new QWidget(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, 425, 313);
+    Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Image1->setAttribute(Qt::WA_NoSystemBackground);
+    Image1->setFocusPolicy(Qt::NoFocus);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(1);
+    Panel1->setGeometry(615, 0, kPanelWidthPx, kInitialClientHeightPx);
+    SetBackground(Panel1, palette().color(QPalette::Button));
+
+    const QColor window = palette().color(QPalette::Base);
+    Edit3 = MakeReadout(this, "Edit3", QStringLiteral("Edit3"), QRect(0, 0, 89, 20), kEdit3FontPx, window,
+                        QStringLiteral("Omega"));
+    Edit4 = MakeReadout(this, "Edit4", QStringLiteral("Edit4"), QRect(128, 0, 225, 22), kEdit4FontPx,
+                        ToQColor(kEdit4Background), QStringLiteral("Reflex"));
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setGeometry(432, 0, 169, 233);
+    ListBox1->setFont(ControlFont(QString::fromLatin1(kArialFace), kListFontPx));
+    ListBox1->setFrameShape(QFrame::Box);
+    ListBox1->setLineWidth(1);
+    ListBox1->setAccessibleName(QStringLiteral("Messwerte"));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kInitialTimerIntervalMsAtCreation);
+    Timer1->setTimerType(Qt::PreciseTimer);
+
+    const QColor face = palette().color(QPalette::Button);
+    GroupBox5 = MakeGroup(Panel1, "GroupBox5", QStringLiteral("Experiment Nr."), QRect(8, 8, 105, 49), face);
+    Button1 = MakeButton(Panel1, "Button1", QStringLiteral("Aufhören"), QRect(120, 16, 49, 41));
+    GroupBox1 = MakeGroup(Panel1, "GroupBox1", QStringLiteral("Kristall drehen"), QRect(8, 64, 161, 113),
+                          QColor(0xFF, 0xFB, 0xF0));
+    GroupBox6 = MakeGroup(Panel1, "GroupBox6", QStringLiteral("Röntgenstrahl"), QRect(8, 184, 161, 41),
+                          QColor(0xFF, 0xE4, 0xB3));
+    GroupBox3 = MakeGroup(Panel1, "GroupBox3", QStringLiteral("Direktes Gitter"), QRect(8, 232, 161, 57),
+                          QColor(0xC0, 0xDC, 0xC0));
+    GroupBox7 = MakeGroup(Panel1, "GroupBox7", QStringLiteral("Winkel zeigen"), QRect(8, 296, 161, 57),
+                          QColor(0xFE, 0xDE, 0xFE));
+    GroupBox2 = MakeGroup(Panel1, "GroupBox2", QStringLiteral("Diffraktogramm"), QRect(8, 360, 161, 49),
+                          QColor(0xA6, 0xCA, 0xF0));
+    GroupBox4 = MakeGroup(Panel1, "GroupBox4", QStringLiteral("Reziprokes Gitter"), QRect(8, 416, 161, 145),
+                          QColor(0xED, 0xBD, 0xAF));
+
+    Edit2 = new QLineEdit(QStringLiteral("1"), GroupBox5);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setGeometry(8, 16, 33, 28);
+    Edit2->setFont(ControlFont(QString::fromLatin1(kWindowFace), kEdit2FontPx));
+    Edit2->setAccessibleName(QStringLiteral("Experiment Nr."));
+    UpDown1 = new UpDown(Edit2, GroupBox5);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setGeometry(41, 16, 15, 28);
+    UpDown1->SetRange(1, 14);
+    UpDown1->setAccessibleName(QStringLiteral("Experiment Nr. wählen"));
+    Button9 = MakeButton(GroupBox5, "Button9", QStringLiteral("Start"), QRect(56, 18, 41, 25));
+
+    Button3 = MakeButton(GroupBox1, "Button3", QStringLiteral("Start"), QRect(8, 16, 81, 25));
+    Button6 = MakeButton(GroupBox1, "Button6", QStringLiteral("nächsterReflex"), QRect(8, 48, 81, 25));
+    Button5 = MakeButton(GroupBox1, "Button5", QStringLiteral("Grundposition"), QRect(8, 80, 81, 25));
+    Button2 = MakeButton(GroupBox1, "Button2", QStringLiteral("schneller"), QRect(96, 48, 57, 25));
+    Button8 = MakeButton(GroupBox1, "Button8", QStringLiteral("langsamer"), QRect(96, 80, 57, 25));
+
+    primaer = MakeCheck(GroupBox6, "primaer", QStringLiteral("primär"), QRect(8, 16, 57, 17), false);
+    gebeugtCheck = MakeCheck(GroupBox6, "gebeugtCheck", QStringLiteral("gebeugt"), QRect(88, 16, 57, 17), false);
+
+    CheckBox5 = MakeCheck(GroupBox3, "CheckBox5", QStringLiteral("Gitterpunkte"), QRect(8, 16, 81, 17), true);
+    CheckBox1 = MakeCheck(GroupBox3, "CheckBox1", QStringLiteral("Netzebenen"), QRect(8, 32, 81, 17), false);
+    CheckBox7 = MakeCheck(GroupBox3, "CheckBox7", QStringLiteral("Achsen"), QRect(88, 16, 57, 17), true);
+    CheckBox8 = MakeCheck(GroupBox3, "CheckBox8", QStringLiteral("Streuvekt."), QRect(88, 32, 65, 17), false);
+
+    CheckBox10 = MakeCheck(GroupBox7, "CheckBox10", QStringLiteral("Theta"), QRect(8, 16, 49, 17), false);
+    CheckBox11 = MakeCheck(GroupBox7, "CheckBox11", QStringLiteral("2Theta"), QRect(88, 16, 65, 17), false);
+    CheckBox12 = MakeCheck(GroupBox7, "CheckBox12", QStringLiteral("Omega"), QRect(8, 32, 73, 17), false);
+
+    CheckBox2 = MakeCheck(GroupBox2, "CheckBox2", QStringLiteral("zeigen"), QRect(8, 21, 57, 17), false);
+    Button7 = MakeButton(GroupBox2, "Button7", QStringLiteral("löschen"), QRect(88, 16, 65, 25));
+
+    CheckBox3 = MakeCheck(GroupBox4, "CheckBox3", QStringLiteral("Streuvektor"), QRect(8, 16, 73, 17), false);
+    CheckBox9 = MakeCheck(GroupBox4, "CheckBox9", QStringLiteral("Achsen"), QRect(88, 16, 57, 17), false);
+    CheckBox4 = MakeCheck(GroupBox4, "CheckBox4", QStringLiteral("Ewaldkreis"), QRect(8, 32, 121, 17), false);
+    CheckBox6 = MakeCheck(GroupBox4, "CheckBox6", QStringLiteral("Punkte auf d. Ewaldkreis"),
+                          QRect(8, 48, 145, 17), false);
+    RadioGroup1 = new QGroupBox(QStringLiteral("Punkte im rez. Gitter"), GroupBox4);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setGeometry(8, 72, 145, 65);
+    radioGroup1Items_ = new QButtonGroup(RadioGroup1);
+    radioGroup1Items_->setExclusive(true);
+    const QString items[] = {QStringLiteral("nicht zeigen"), QStringLiteral("zeigen, falls reflektiert"),
+                             QStringLiteral("alle zeigen")};
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new QRadioButton(items[i], RadioGroup1);
+        item->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
+        Place(item, qPrintable(item->objectName()), QRect(6, 14 + 16 * i, 135, 16));
+        radioGroup1Items_->addButton(item, i);
+    }
+    radioGroup1Items_->button(0)->setChecked(true);
+
+    // Tab order: window children, then the panel's groups, then within each group.
+    const QList<QWidget*> chains[] = {
+        {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox6, GroupBox7, GroupBox5, Button1},
+        {Edit2, UpDown1, Button9},
+        {Button3, Button6, Button5, Button2, Button8},
+        {primaer, gebeugtCheck},
+        {CheckBox1, CheckBox5, CheckBox7, CheckBox8},
+        {CheckBox10, CheckBox11, CheckBox12},
+        {Button7, CheckBox2},
+        {CheckBox3, CheckBox4, RadioGroup1, CheckBox6, CheckBox9},
+    };
+    for (const auto& chain : chains) {
+        for (qsizetype i = 0; i + 1 < chain.size(); ++i) {
+            setTabOrder(chain[i], chain[i + 1]);
+        }
+    }
+    Image1->raise();
+    Panel1->raise();
+    Edit3->raise();
+    Edit4->raise();
+    ListBox1->raise();
+}
+
+void TForm1::WireEvents()
+{
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+    connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    // A check box's handler runs on every change of its state, by the user or
+    // by the program, and not when it is set to the state it already has.
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8,
+                           CheckBox9, CheckBox10, CheckBox11, CheckBox12, primaer, gebeugtCheck}) {
+        connect(box, &QCheckBox::toggled, this, &TForm1::DisplayControlClick);
+    }
+    // One pass per change of item: only the button that becomes checked counts.
+    connect(radioGroup1Items_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked) {
+            DisplayControlClick();
+        }
+    });
+}
+
+int TForm1::RadioGroup1ItemIndex() const { return radioGroup1Items_->checkedId(); }
+
+void TForm1::SetRadioGroup1ItemIndex(int index)
+{
+    if (QAbstractButton* item = radioGroup1Items_->button(index)) {
+        item->setChecked(true);
+    }
+}
+
+DisplayFlags TForm1::ReadDisplayFlags() const
+{
+    DisplayFlags f;
+    f.Netzebenen = CheckBox1->isChecked();
+    f.DiffractogramShown = CheckBox2->isChecked();
+    f.ReciprocalVector = CheckBox3->isChecked();
+    f.EwaldCircle = CheckBox4->isChecked();
+    const int item = RadioGroup1ItemIndex();
+    f.PointMode = item == 2 ? ReciprocalPointMode::All
+                            : (item == 1 ? ReciprocalPointMode::Reflected : ReciprocalPointMode::None);
+    f.LatticePoints = CheckBox5->isChecked();
+    f.EwaldMarks = CheckBox6->isChecked();
+    f.Diffracted = gebeugtCheck->isChecked();
+    f.DirectAxes = CheckBox7->isChecked();
+    f.CrystalVector = CheckBox8->isChecked();
+    f.ReciprocalAxes = CheckBox9->isChecked();
+    f.ThetaArcs = CheckBox10->isChecked();
+    f.TwoThetaArc = CheckBox11->isChecked();
+    f.OmegaArc = CheckBox12->isChecked();
+    f.PrimaryBeam = primaer->isChecked();
+    return f;
+}
+
+void TForm1::DrawScene()
+{
+    if (!initialised_) {
+        return;  // the pass is not defined before the model is initialised
+    }
+    SceneInput input;
+    input.viewWidthPx = width() - Panel1->width();
+    input.viewHeightPx = height();
+    input.flags = ReadDisplayFlags();
+    input.decimalSeparator = QLocale().decimalPoint().toStdString();
+    input.omegaBoxTop = Edit3->y();
+    canvas_.BeginPass();
+    const Readouts readouts = kb::DrawScene(state_, input, canvas_);
+    drawingArea_->ShowList(canvas_.TakeList());
+    ApplyReadouts(readouts);
+    ++scenePassCount_;
+}
+
+void TForm1::ApplyReadouts(const Readouts& r)
+{
+    const QString face = QString::fromLatin1(kReadoutFace);
+    const QFont readoutFont = CellHeightFont(face, r.fontHeight);
+    Edit3->resize(r.omegaWidth, r.omegaHeight);
+    Edit3->setFont(readoutFont);
+    Edit3->setText(QString::fromStdString(r.omegaText));
+    Edit3->setCursorPosition(0);
+    if (r.reflexGeometry) {
+        Edit4->setGeometry(r.reflexGeometry->left, r.reflexGeometry->top, r.reflexGeometry->width,
+                           r.reflexGeometry->height);
+    }
+    if (r.reflexFontChanged) {
+        Edit4->setFont(readoutFont);
+    }
+    if (r.reflexTextChanged) {
+        Edit4->setText(QString::fromStdString(r.reflexText));
+        Edit4->setCursorPosition(0);
+    }
+    Edit4->setVisible(r.reflexVisible);
+    if (r.listUpdated) {
+        ListBox1->setGeometry(r.listGeometry.left, r.listGeometry.top, r.listGeometry.width, r.listGeometry.height);
+        ListBox1->setFont(readoutFont);
+        ListBox1->clear();
+        for (const std::string& line : r.listLines) {
+            ListBox1->addItem(QString::fromStdString(line));
+        }
+    }
+    ListBox1->setVisible(r.listVisible);
+}
+
+void TForm1::InitSimulation()
+{
+    InitConstantsAndTable(state_);
+    Image1->resize(RoundHalfEven(state_.ViewWidth), RoundHalfEven(state_.ViewHeight));
+    ResetRotationForInit(state_);
+    initialised_ = true;
+    ApplyFeatures({});
+    DrawScene();
+}
+
+void TForm1::FormActivate()
+{
+    // Initialises once per run, on whichever comes first: the first activation
+    // or the first show (a window that never gets the focus still needs it).
+    if (initRan_) {
+        return;
+    }
+    initRan_ = true;
+    InitSimulation();
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    FormActivate();
+}
+
+void TForm1::LayoutClientArea()
+{
+    Panel1->setGeometry(width() - kPanelWidthPx, 0, kPanelWidthPx, height());
+    drawingArea_->setGeometry(0, 0, std::max(0, width() - kPanelWidthPx), height());
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayoutClientArea();
+    FormResize();
+}
+
+void TForm1::FormResize() { DrawScene(); }
+
+void TForm1::Button1Click() { close(); }
+
+void TForm1::SyncRotationCaption()
+{
+    Button3->setText(Timer1->isActive() ? QStringLiteral("Stop") : QStringLiteral("Start"));
+}
+
+void TForm1::StartRotation()
+{
+    Timer1->setInterval(static_cast<int>(state_.TimerInterval));
+    Timer1->start();
+    SyncRotationCaption();
+}
+
+void TForm1::StopRotation()
+{
+    Timer1->stop();
+    SyncRotationCaption();
+}
+
+void TForm1::Button3Click()
+{
+    if (Timer1->isActive()) {
+        StopRotation();
+    } else {
+        StartRotation();
+    }
+}
+
+void TForm1::Timer1Timer()
+{
+    RotationStep(state_);
+    DrawScene();
+    AdvanceSweepIfPassed(state_);
+}
+
+void TForm1::Button6Click()
+{
+    StepToNextReflex(state_);
+    DrawScene();
+}
+
+void TForm1::Button5Click()
+{
+    ResetToGroundPosition(state_);
+    DrawScene();
+}
+
+void TForm1::Button2Click()
+{
+    Timer1->setInterval(static_cast<int>(FasterInterval(static_cast<std::uint32_t>(Timer1->interval()))));
+    state_.TimerInterval = static_cast<std::uint32_t>(Timer1->interval());
+}
+
+void TForm1::Button8Click()
+{
+    Timer1->setInterval(static_cast<int>(SlowerInterval(static_cast<std::uint32_t>(Timer1->interval()))));
+    state_.TimerInterval = static_cast<std::uint32_t>(Timer1->interval());
+}
+
+void TForm1::ClearDiffractogram()
+{
+    ClearDiffractogramData(state_);
+    DrawScene();
+}
+
+void TForm1::Button7Click() { ClearDiffractogram(); }
+
+void TForm1::DisplayControlClick() { DrawScene(); }
+
+}  // namespace kb

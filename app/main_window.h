@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <span>
+
+#include "drawing_area.h"
+#include "fonts.h"
+#include "model/sim_state.h"
+#include "render/draw_list.h"
+#include "render/scene.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace kb {
+
+class UpDown;
+
+inline constexpr int kPanelWidthPx = 177;
+inline constexpr int kMinWindowWidthPx = 640;
+inline constexpr int kMinWindowHeightPx = 480;
+inline constexpr int kInitialClientWidthPx = 792;
+inline constexpr int kInitialClientHeightPx = 568;
+inline constexpr int kInitialLeftPx = 301;
+inline constexpr int kInitialTopPx = 208;
+inline constexpr int kInitialTimerIntervalMsAtCreation = 1000;
+
+// The program's one window. Controls keep their layout names, as members and
+// as object names; handlers are named after the control and the event.
+class TForm1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    TForm1();
+    ~TForm1() override;
+
+    // Model of the simulation; every handler reads and writes it in place.
+    SimState& State() { return state_; }
+    const SimState& State() const { return state_; }
+
+    bool IsInitialised() const { return initialised_; }
+    int ScenePassCount() const { return scenePassCount_; }
+    const DrawList& LatestPass() const { return drawingArea_->List(); }
+
+    // The one scene pass: frames from the window size, the display controls
+    // read afresh, the picture recorded and shown, the readouts filled.
+    void DrawScene();
+    DisplayFlags ReadDisplayFlags() const;
+
+    void InitSimulation();
+    void ApplyFeatures(std::span<const std::uint8_t> codes);
+    void StartRotation();
+    void StopRotation();
+    void ClearDiffractogram();
+
+    // Handlers.
+    void FormActivate();
+    void FormResize();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button5Click();
+    void Button6Click();
+    void Button7Click();
+    void Button8Click();
+    void Button9Click();
+    void Timer1Timer();
+    void DisplayControlClick();
+
+    int RadioGroup1ItemIndex() const;
+    void SetRadioGroup1ItemIndex(int index);
+
+    // Controls, by their layout names.
+    DrawingArea* drawingArea_ = nullptr;
+    QWidget* Image1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    QGroupBox* GroupBox5 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    UpDown* UpDown1 = nullptr;
+    QPushButton* Button9 = nullptr;
+    QPushButton* Button1 = nullptr;
+
+    QGroupBox* GroupBox1 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button8 = nullptr;
+
+    QGroupBox* GroupBox6 = nullptr;
+    QCheckBox* primaer = nullptr;
+    QCheckBox* gebeugtCheck = nullptr;
+
+    QGroupBox* GroupBox3 = nullptr;
+    QCheckBox* CheckBox5 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox7 = nullptr;
+    QCheckBox* CheckBox8 = nullptr;
+
+    QGroupBox* GroupBox7 = nullptr;
+    QCheckBox* CheckBox10 = nullptr;
+    QCheckBox* CheckBox11 = nullptr;
+    QCheckBox* CheckBox12 = nullptr;
+
+    QGroupBox* GroupBox2 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QPushButton* Button7 = nullptr;
+
+    QGroupBox* GroupBox4 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QCheckBox* CheckBox9 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QCheckBox* CheckBox6 = nullptr;
+    QGroupBox* RadioGroup1 = nullptr;
+    QButtonGroup* radioGroup1Items_ = nullptr;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildLayout();
+    void WireEvents();
+    void ApplyReadouts(const Readouts& readouts);
+    void SyncRotationCaption();
+    void LayoutClientArea();
+
+    SimState state_;
+    QtTextMetrics metrics_;
+    RecordingCanvas canvas_{metrics_};
+    bool initialised_ = false;
+    bool initRan_ = false;
+    int scenePassCount_ = 0;
+};
+
+}  // namespace kb

@@ -1,0 +1,106 @@
+#include "rotation.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kb {
+namespace {
+
+float StepRad(const SimState& s) { return Single(static_cast<double>(kRotationStepDeg) * s.DegToRad); }
+
+void SetWindowAround(SimState& s, float centre)
+{
+    const double half = static_cast<double>(kBraggHalfWindowDeg) * s.DegToRad;
+    s.WindowStart = Single(centre - half);
+    s.WindowEnd = Single(half + centre);
+}
+
+const Reflex& Entry(const SimState& s, int index) { return s.ReflexTable[static_cast<std::size_t>(index)]; }
+
+}  // namespace
+
+void RotationStep(SimState& s)
+{
+    s.ActiveReflex = -1;
+    s.Omega = Single(static_cast<double>(s.Omega) + StepRad(s));
+    if (s.NextReflex < 0 || s.NextReflex >= s.ReflexCount) {
+        return;
+    }
+    if (s.WindowStart <= s.Omega && s.Omega <= s.WindowEnd) {
+        s.ActiveReflex = s.NextReflex;
+        s.CurrentBragg = Entry(s, s.NextReflex).OmegaBragg;
+        const double distance = std::fabs(static_cast<double>(s.Omega) - s.CurrentBragg);
+        const double halfWidth = static_cast<double>(s.WindowEnd) - s.CurrentBragg;
+        const int index = RoundHalfEven(distance / halfWidth * kFadeScale);
+        if (index >= 0 && index < kIntensityRampSize) {
+            s.DiffractedBeamColour = s.IntensityRamp[static_cast<std::size_t>(index)];
+        }
+    }
+}
+
+void AdvanceSweepIfPassed(SimState& s)
+{
+    if (!(s.Omega > s.WindowEnd) || s.ReflexCount <= 0) {
+        return;
+    }
+    s.SweepPos = s.SweepPos + 1;
+    if (s.SweepPos >= s.ReflexCount) {
+        s.SweepPos = 0;
+    }
+    s.NextReflex = s.SweepOrder[static_cast<std::size_t>(s.SweepPos)];
+    SetWindowAround(s, Entry(s, s.NextReflex).OmegaBragg);
+    if (s.Omega > s.WindowStart) {
+        s.Omega = s.WindowStart;
+    }
+}
+
+void StepToNextReflex(SimState& s)
+{
+    if (s.ReflexCount <= 0) {
+        return;
+    }
+    if (s.SweepPos >= s.ReflexCount - 1) {
+        s.SweepPos = -1;
+    }
+    s.SweepPos = s.SweepPos + 1;
+    s.ActiveReflex = s.SweepOrder[static_cast<std::size_t>(s.SweepPos)];
+    s.Omega = Entry(s, s.ActiveReflex).OmegaBragg;
+    s.DiffractedBeamColour = kDarkRed;
+}
+
+void ResetToGroundPosition(SimState& s)
+{
+    UnsetAllEwaldMarks(s);
+    s.Omega = 0.0f;
+    s.ActiveReflex = -1;
+    s.SweepPos = -1;
+    // No reflection lies in the ground window; heading for one there would show
+    // a diffracted beam at an angle where nothing can reflect.
+    s.NextReflex = -1;
+    SetWindowAround(s, s.Omega);
+}
+
+void PlaceInBraggPosition(SimState& s, int index)
+{
+    if (index < 0 || index >= s.ReflexCount) {
+        return;
+    }
+    s.ActiveReflex = index;
+    s.Omega = Entry(s, index).OmegaBragg;
+}
+
+std::uint32_t FasterInterval(std::uint32_t intervalMs)
+{
+    if (intervalMs > kFastestIntervalMs) {
+        return intervalMs * 2u / 3u;
+    }
+    return intervalMs;
+}
+
+std::uint32_t SlowerInterval(std::uint32_t intervalMs)
+{
+    const std::uint64_t longer = static_cast<std::uint64_t>(intervalMs) * 3u / 2u;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(longer, kSlowestIntervalMs));
+}
+
+}  // namespace kb

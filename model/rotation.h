@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+
+#include "sim_state.h"
+
+namespace kb {
+
+constexpr float kRotationStepDeg = 0.25f;     // per timer tick
+constexpr float kBraggHalfWindowDeg = 1.0f;  // the window reaches one degree either side
+constexpr double kFadeScale = 255.0;
+constexpr std::uint32_t kFastestIntervalMs = 10;  // "schneller" stops shortening at or below this
+constexpr std::uint32_t kSlowestIntervalMs = 60000;  // "langsamer" never goes past one minute
+
+// Steps 1 to 3 of a timer tick: turn by a quarter degree and decide whether the
+// reflection headed for is in Bragg position, fading the beam colour with the
+// distance from the exact angle. A NextReflex of -1 heads for nothing.
+void RotationStep(SimState& s);
+
+// Step 5 of a timer tick, after the scene pass: once the window is passed,
+// head for the next reflection of the sweep and step back to its window start
+// if the crystal already stands beyond it.
+void AdvanceSweepIfPassed(SimState& s);
+
+// "nächsterReflex": the next reflection of the sweep order in exact Bragg position.
+void StepToNextReflex(SimState& s);
+
+// "Grundposition": crystal at 0, no reflection active or headed for, marks unset.
+// The sweep starts afresh at position 0 once the crystal leaves -1..+1 degree.
+void ResetToGroundPosition(SimState& s);
+
+// Places table entry `index` in exact Bragg position (feature codes 32 and 33).
+void PlaceInBraggPosition(SimState& s, int index);
+
+// The new timer intervals of "schneller" and "langsamer", in unsigned arithmetic.
+std::uint32_t FasterInterval(std::uint32_t intervalMs);
+std::uint32_t SlowerInterval(std::uint32_t intervalMs);
+
+}  // namespace kb

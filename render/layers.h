@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/diffractogram.h"
+#include "pass_geometry.h"
+#include "primitives.h"
+#include "scene.h"
+
+namespace kb {
+
+// What every layer of one pass works with.
+struct PassContext {
+    SimState& s;
+    const PassGeometry& g;
+    const DisplayFlags& flags;
+    Canvas& canvas;
+    Primitives& draw;
+};
+
+void DrawPrimaryBeam(PassContext& ctx);
+void DrawDiffractedBeam(PassContext& ctx);
+void DrawOmegaArc(PassContext& ctx);
+void DrawLatticePoints(PassContext& ctx);
+void DrawCrystalMark(PassContext& ctx);
+void DrawLatticePlanes(PassContext& ctx);
+void DrawDirectAxes(PassContext& ctx);
+void DrawCrystalScatteringVector(PassContext& ctx);
+
+void DrawEwaldCircle(PassContext& ctx);
+void RecordEwaldMark(PassContext& ctx);
+void DrawReciprocalPoints(PassContext& ctx);
+void DrawEwaldMarks(PassContext& ctx);
+void DrawReciprocalScatteringVector(PassContext& ctx);
+void DrawReciprocalAxes(PassContext& ctx);
+
+void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak);
+
+}  // namespace kb

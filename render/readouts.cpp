@@ -1,0 +1,133 @@
+#include "readouts.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace kb {
+namespace {
+
+constexpr float kReadoutFontWorld = 150.0f;
+constexpr float kOmegaBoxWidthWorld = 950.0f;
+constexpr float kOmegaBoxHeightWorld = 200.0f;
+constexpr float kReflexBoxWidthWorld = 2200.0f;
+constexpr float kListWidthWorld = 1800.0f;
+constexpr float kListHeightWorld = 800.0f;
+constexpr int kListRightMarginPx = 10;
+constexpr int kSignificantDigits = 15;  // the decimal digits a double reliably carries
+
+int Scaled(float world, float scale) { return RoundHalfEven(static_cast<double>(world) * scale); }
+
+}  // namespace
+
+std::string FormatFixed(double value, int decimals, std::string_view decimalSeparator)
+{
+    if (!std::isfinite(value)) {
+        return value != value ? "NAN" : (value > 0 ? "INF" : "-INF");
+    }
+    // The value's decimal digits, as a person reads them: d.dddd...e±x.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*e", kSignificantDigits - 1, std::fabs(value));
+    const char* exponentMark = std::strchr(buffer, 'e');
+    const int exponent = std::atoi(exponentMark + 1);
+    std::string digits;
+    for (const char* p = buffer; p != exponentMark; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            digits += *p;
+        }
+    }
+    // digits[0] has the place value 10^exponent; keep places down to 10^-decimals.
+    int intDigits = exponent + 1;  // digits before the decimal point
+    if (intDigits < 1) {
+        digits.insert(0, static_cast<std::size_t>(1 - intDigits), '0');
+        intDigits = 1;
+    }
+    const std::size_t keep = static_cast<std::size_t>(intDigits + decimals);
+    if (digits.size() < keep + 1) {
+        digits.append(keep + 1 - digits.size(), '0');
+    }
+    const bool roundUp = digits[keep] >= '5';
+    digits.resize(keep);
+    if (roundUp) {
+        int i = static_cast<int>(keep) - 1;
+        while (i >= 0 && digits[static_cast<std::size_t>(i)] == '9') {
+            digits[static_cast<std::size_t>(i)] = '0';
+            --i;
+        }
+        if (i >= 0) {
+            ++digits[static_cast<std::size_t>(i)];
+        } else {
+            digits.insert(0, 1, '1');
+            ++intDigits;
+        }
+    }
+    // Strip leading zeros of the integer part, keeping one.
+    std::size_t lead = 0;
+    while (lead + 1 < static_cast<std::size_t>(intDigits) && digits[lead] == '0') {
+        ++lead;
+    }
+    std::string integerPart = digits.substr(lead, static_cast<std::size_t>(intDigits) - lead);
+    std::string fraction = digits.substr(static_cast<std::size_t>(intDigits));
+    const bool isZero = integerPart.find_first_not_of('0') == std::string::npos &&
+                        fraction.find_first_not_of('0') == std::string::npos;
+    std::string text;
+    if (value < 0 && !isZero) {
+        text += '-';
+    }
+    text += integerPart;
+    if (decimals > 0) {
+        text += decimalSeparator;
+        text += fraction;
+    }
+    return text;
+}
+
+Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_view sep, int omegaBoxTop)
+{
+    Readouts out;
+    const float scale = s.ViewScale;
+    out.fontHeight = Scaled(kReadoutFontWorld, scale);
+    out.omegaWidth = Scaled(kOmegaBoxWidthWorld, scale);
+    out.omegaHeight = Scaled(kOmegaBoxHeightWorld, scale);
+    out.omegaText = "Omega = " + FormatFixed(static_cast<double>(s.Omega) * s.RadToDeg, 1, sep) + "°";
+    if (!s.ShowReadouts) {
+        return out;
+    }
+    out.reflexVisible = true;
+    out.reflexTextChanged = true;
+    if (!g.HasReflex) {
+        out.reflexText = "Bragg-Bedingung nicht erfüllt";
+    } else {
+        out.reflexGeometry = BoxGeometry{out.omegaWidth, omegaBoxTop, Scaled(kReflexBoxWidthWorld, scale), out.omegaHeight};
+        out.reflexFontChanged = true;
+        const auto whole = [&](float v) { return FormatFixed(v, 0, sep); };
+        out.reflexText = "Reflex " + whole(g.H) + " " + whole(g.K) + " 0 (= " + whole(g.Order) + ". Ordnung von " +
+                         whole(g.PlaneH) + " " + whole(g.PlaneK) + " 0)";
+    }
+    out.listUpdated = true;
+    out.listGeometry.width = Scaled(kListWidthWorld, scale);
+    out.listGeometry.height = Scaled(kListHeightWorld, scale);
+    out.listGeometry.top = omegaBoxTop;
+    out.listGeometry.left = RoundHalfEven(s.ViewWidth) - out.listGeometry.width - kListRightMarginPx;
+    if (!g.HasReflex) {
+        out.listVisible = false;
+        return out;
+    }
+    out.listVisible = true;
+    const auto whole = [&](double v) { return FormatFixed(v, 0, sep); };
+    const auto tenth = [&](double v) { return FormatFixed(v, 1, sep); };
+    const double theta = g.Theta;
+    out.listLines.push_back("Theta = " + tenth(theta * s.RadToDeg) + "°, 2Theta = " +
+                            tenth(theta * 2.0 * s.RadToDeg) + "°");
+    out.listLines.push_back("d(" + whole(g.PlaneH) + whole(g.PlaneK) + "0) = " + tenth(g.PlaneSpacing) + " pm");
+    if (g.Order > 1.0f) {
+        out.listLines.push_back("fiktiv: d(" + whole(g.H) + whole(g.K) + "0) = " + tenth(g.FictiveSpacing) + " pm");
+    }
+    out.listLines.push_back("n * Lambda/d * VF = " +
+                            whole(static_cast<double>(s.VF) * s.Lambda / g.FictiveSpacing) + " Pixel");
+    out.listLines.push_back("(VF = " + whole(s.VF) + " Pixel)");
+    return out;
+}
+
+}  // namespace kb

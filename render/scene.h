@@ -1,0 +1,77 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "canvas.h"
+#include "model/diffractogram.h"
+#include "model/sim_state.h"
+
+namespace kb {
+
+// Items of the radio group "Punkte im rez. Gitter".
+enum class ReciprocalPointMode { None = 0, Reflected = 1, All = 2 };
+
+// The display controls' checked states, read afresh at the start of every
+// pass whether the control is visible or not.
+struct DisplayFlags {
+    bool Netzebenen = false;         // CheckBox1
+    bool DiffractogramShown = false; // CheckBox2 "zeigen"
+    bool ReciprocalVector = false;   // CheckBox3 "Streuvektor"
+    bool EwaldCircle = false;        // CheckBox4
+    ReciprocalPointMode PointMode = ReciprocalPointMode::None;  // RadioGroup1
+    bool LatticePoints = false;      // CheckBox5
+    bool EwaldMarks = false;         // CheckBox6 "Punkte auf d. Ewaldkreis"
+    bool Diffracted = false;         // gebeugtCheck
+    bool DirectAxes = false;         // CheckBox7
+    bool CrystalVector = false;      // CheckBox8 "Streuvekt."
+    bool ReciprocalAxes = false;     // CheckBox9
+    bool ThetaArcs = false;          // CheckBox10
+    bool TwoThetaArc = false;        // CheckBox11
+    bool OmegaArc = false;           // CheckBox12
+    bool PrimaryBeam = false;        // primaer
+};
+
+// Geometry and content of a readout box after a pass.
+struct BoxGeometry {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct Readouts {
+    // Edit3, the Omega readout: always updated; its position stays.
+    int omegaWidth = 0;
+    int omegaHeight = 0;
+    int fontHeight = 0;
+    std::string omegaText;
+
+    // Edit4, the reflex readout.
+    bool reflexVisible = false;
+    std::optional<BoxGeometry> reflexGeometry;  // changed only with an active reflex
+    bool reflexFontChanged = false;
+    std::string reflexText;
+    bool reflexTextChanged = false;
+
+    // ListBox1.
+    bool listVisible = false;
+    bool listUpdated = false;  // geometry, font and lines are rebuilt
+    BoxGeometry listGeometry;
+    std::vector<std::string> listLines;
+};
+
+struct SceneInput {
+    int viewWidthPx = 0;
+    int viewHeightPx = 0;
+    DisplayFlags flags;
+    std::string decimalSeparator = ".";
+    int omegaBoxTop = 0;  // current top of Edit3
+};
+
+// The one routine that draws: redraws the whole picture from the state,
+// records the active reflex's peak and mark, and returns the readouts.
+Readouts DrawScene(SimState& s, const SceneInput& input, Canvas& canvas);
+
+}  // namespace kb
