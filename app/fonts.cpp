@@ -10,6 +10,7 @@ namespace kb {
 namespace {
 
 constexpr int kProbePixelSize = 100;
+constexpr double kWidthTolerance = 1.03;
 
 double CellRatio(const QString& family)
 {
@@ -25,6 +26,29 @@ double CellRatio(const QString& family)
     return ratios.value(family);
 }
 
+// The layout was designed for a narrow 8-point face. The platform's interface
+// font is taken when its captions fit that layout; a wider one would clip
+// them, and the metric-compatible Liberation Sans stands in.
+QString InterfaceFamily()
+{
+    static const QString family = [] {
+        const QString platform = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+        const QString narrow = QStringLiteral("Liberation Sans");
+        if (!QFontDatabase::hasFamily(narrow)) {
+            return platform;
+        }
+        const QString probe = QStringLiteral("Punkte auf d. Ewaldkreis");
+        QFont platformFont(platform);
+        platformFont.setPixelSize(kProbePixelSize);
+        QFont narrowFont(narrow);
+        narrowFont.setPixelSize(kProbePixelSize);
+        const double platformWidth = QFontMetricsF(platformFont).horizontalAdvance(probe);
+        const double narrowWidth = QFontMetricsF(narrowFont).horizontalAdvance(probe);
+        return platformWidth <= narrowWidth * kWidthTolerance ? platform : narrow;
+    }();
+    return family;
+}
+
 }  // namespace
 
 QString MapFaceName(const QString& face)
@@ -33,7 +57,7 @@ QString MapFaceName(const QString& face)
         return QStringLiteral("Liberation Sans");
     }
     if (face.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0) {
-        return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+        return InterfaceFamily();
     }
     return face;
 }
@@ -62,8 +86,8 @@ const QFont& FontCache::Get(const Font& font)
     if (found == fonts_.end()) {
         const QString face = QString::fromStdString(font.face);
         QFont made = font.pointSize > 0
-                         ? ControlFont(face, static_cast<int>(std::lround(font.pointSize * double(kDesignDpi) /
-                                                                          kPointsPerInch)))
+                         ? ControlFont(face, static_cast<int>(std::lround(
+                                                 font.pointSize * double(kDesignDpi) / kPointsPerInch)))
                          : CellHeightFont(face, font.height);
         found = fonts_.insert(key, made);
     }

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QResizeEvent>
 #include <QTimer>
 
+#include "compact_style.h"
 #include "model/diffractogram.h"
 #include "model/rotation.h"
 #include "painter.h"
@@ -51,11 +53,21 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QR
 
 // The layout's sizes are those of a narrow 8-point face; a wider interface
 // font would clip a caption, so a control grows to its caption's need.
+constexpr int kButtonTextMarginPx = 8;
+
+int NeededWidth(QWidget* control)
+{
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        return button->fontMetrics().horizontalAdvance(button->text()) + kButtonTextMarginPx;
+    }
+    return control->sizeHint().width();
+}
+
 template <typename Control>
 Control* Place(Control* control, const char* name, QRect geometry)
 {
     control->setObjectName(QString::fromLatin1(name));
-    const int needed = control->sizeHint().width();
+    const int needed = NeededWidth(control);
     if (needed > geometry.width() && control->parentWidget() != nullptr) {
         const int room = control->parentWidget()->width() - geometry.left() - 2;
         geometry.setWidth(std::min(std::max(needed, geometry.width()), std::max(room, geometry.width())));
@@ -69,9 +81,16 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     return Place(new QPushButton(caption, parent), name, geometry);
 }
 
+QStyle* PanelStyle()
+{
+    static CompactStyle* style = new CompactStyle;
+    return style;
+}
+
 QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, bool checked)
 {
     auto* box = new QCheckBox(caption, parent);
+    box->setStyle(PanelStyle());
     box->setChecked(checked);
     return Place(box, name, geometry);
 }
@@ -85,8 +104,9 @@ QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, Q
     edit->setFont(ControlFont(QString::fromLatin1(kArialFace), fontPx));
     edit->setFrame(false);
     edit->setTextMargins(2, 0, 2, 0);
-    edit->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #808080; padding: 0px; background: %1; }")
-                            .arg(background.name()));
+    edit->setStyleSheet(
+        QStringLiteral("QLineEdit { border: 1px solid #808080; padding: 0px; background: %1; }")
+            .arg(background.name()));
     edit->setAccessibleName(accessibleName);
     return edit;
 }
@@ -132,6 +152,7 @@ void TForm1::BuildLayout()
                         QStringLiteral("Omega"));
     Edit4 = MakeReadout(this, "Edit4", QStringLiteral("Edit4"), QRect(128, 0, 225, 22), kEdit4FontPx,
                         ToQColor(kEdit4Background), QStringLiteral("Reflex"));
+    Edit4->setProperty("layoutFont", Edit4->font());
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(432, 0, 169, 233);
@@ -139,6 +160,8 @@ void TForm1::BuildLayout()
     ListBox1->setFrameShape(QFrame::Box);
     ListBox1->setLineWidth(1);
     ListBox1->setAccessibleName(QStringLiteral("Messwerte"));
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -180,7 +203,8 @@ void TForm1::BuildLayout()
     Button8 = MakeButton(GroupBox1, "Button8", QStringLiteral("langsamer"), QRect(96, 80, 57, 25));
 
     primaer = MakeCheck(GroupBox6, "primaer", QStringLiteral("primär"), QRect(8, 16, 57, 17), false);
-    gebeugtCheck = MakeCheck(GroupBox6, "gebeugtCheck", QStringLiteral("gebeugt"), QRect(88, 16, 57, 17), false);
+    gebeugtCheck =
+        MakeCheck(GroupBox6, "gebeugtCheck", QStringLiteral("gebeugt"), QRect(88, 16, 57, 17), false);
 
     CheckBox5 = MakeCheck(GroupBox3, "CheckBox5", QStringLiteral("Gitterpunkte"), QRect(8, 16, 81, 17), true);
     CheckBox1 = MakeCheck(GroupBox3, "CheckBox1", QStringLiteral("Netzebenen"), QRect(8, 32, 81, 17), false);
@@ -208,6 +232,7 @@ void TForm1::BuildLayout()
                              QStringLiteral("alle zeigen")};
     for (int i = 0; i < 3; ++i) {
         auto* item = new QRadioButton(items[i], RadioGroup1);
+        item->setStyle(PanelStyle());
         item->setObjectName(QStringLiteral("RadioGroup1Item%1").arg(i));
         Place(item, qPrintable(item->objectName()), QRect(6, 14 + 16 * i, 135, 16));
         radioGroup1Items_->addButton(item, i);
@@ -250,8 +275,8 @@ void TForm1::WireEvents()
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     // A check box's handler runs on every change of its state, by the user or
     // by the program, and not when it is set to the state it already has.
-    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7, CheckBox8,
-                           CheckBox9, CheckBox10, CheckBox11, CheckBox12, primaer, gebeugtCheck}) {
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7,
+                           CheckBox8, CheckBox9, CheckBox10, CheckBox11, CheckBox12, primaer, gebeugtCheck}) {
         connect(box, &QCheckBox::toggled, this, &TForm1::DisplayControlClick);
     }
     // One pass per change of item: only the button that becomes checked counts.
@@ -262,7 +287,10 @@ void TForm1::WireEvents()
     });
 }
 
-int TForm1::RadioGroup1ItemIndex() const { return radioGroup1Items_->checkedId(); }
+int TForm1::RadioGroup1ItemIndex() const
+{
+    return radioGroup1Items_->checkedId();
+}
 
 void TForm1::SetRadioGroup1ItemIndex(int index)
 {
@@ -312,33 +340,65 @@ void TForm1::DrawScene()
     ++scenePassCount_;
 }
 
+namespace {
+
+// The readout boxes are sized with the picture; a text that would run past
+// its box is set a little smaller instead of being cut off.
+QFont FittingFont(QFont font, const QStringList& texts, int availableWidth)
+{
+    constexpr int kSmallestPx = 6;
+    while (font.pixelSize() > kSmallestPx) {
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString& text : texts) {
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        }
+        if (widest <= availableWidth) {
+            break;
+        }
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    return font;
+}
+
+}  // namespace
+
 void TForm1::ApplyReadouts(const Readouts& r)
 {
+    constexpr int kEditChromePx = 8;  // border and text margins of a readout edit box
+    constexpr int kListChromePx = 10;
     const QString face = QString::fromLatin1(kReadoutFace);
     const QFont readoutFont = CellHeightFont(face, r.fontHeight);
+    const QString omegaText = QString::fromStdString(r.omegaText);
     Edit3->resize(r.omegaWidth, r.omegaHeight);
-    Edit3->setFont(readoutFont);
-    Edit3->setText(QString::fromStdString(r.omegaText));
+    Edit3->setFont(FittingFont(readoutFont, {omegaText}, r.omegaWidth - kEditChromePx));
+    Edit3->setText(omegaText);
     Edit3->setCursorPosition(0);
     if (r.reflexGeometry) {
         Edit4->setGeometry(r.reflexGeometry->left, r.reflexGeometry->top, r.reflexGeometry->width,
                            r.reflexGeometry->height);
     }
-    if (r.reflexFontChanged) {
-        Edit4->setFont(readoutFont);
-    }
     if (r.reflexTextChanged) {
-        Edit4->setText(QString::fromStdString(r.reflexText));
+        const QString reflexText = QString::fromStdString(r.reflexText);
+        const QFont base = r.reflexFontChanged ? readoutFont : Edit4->property("layoutFont").value<QFont>();
+        Edit4->setFont(FittingFont(base, {reflexText}, Edit4->width() - kEditChromePx));
+        if (r.reflexFontChanged) {
+            Edit4->setProperty("layoutFont", readoutFont);
+        }
+        Edit4->setText(reflexText);
         Edit4->setCursorPosition(0);
     }
     Edit4->setVisible(r.reflexVisible);
     if (r.listUpdated) {
-        ListBox1->setGeometry(r.listGeometry.left, r.listGeometry.top, r.listGeometry.width, r.listGeometry.height);
-        ListBox1->setFont(readoutFont);
-        ListBox1->clear();
+        ListBox1->setGeometry(r.listGeometry.left, r.listGeometry.top, r.listGeometry.width,
+                              r.listGeometry.height);
+        QStringList lines;
         for (const std::string& line : r.listLines) {
-            ListBox1->addItem(QString::fromStdString(line));
+            lines << QString::fromStdString(line);
         }
+        ListBox1->setFont(FittingFont(readoutFont, lines, r.listGeometry.width - kListChromePx));
+        ListBox1->clear();
+        ListBox1->addItems(lines);
     }
     ListBox1->setVisible(r.listVisible);
 }
@@ -391,9 +451,15 @@ void TForm1::resizeEvent(QResizeEvent* event)
     FormResize();
 }
 
-void TForm1::FormResize() { DrawScene(); }
+void TForm1::FormResize()
+{
+    DrawScene();
+}
 
-void TForm1::Button1Click() { close(); }
+void TForm1::Button1Click()
+{
+    close();
+}
 
 void TForm1::SyncRotationCaption()
 {
@@ -459,8 +525,14 @@ void TForm1::ClearDiffractogram()
     DrawScene();
 }
 
-void TForm1::Button7Click() { ClearDiffractogram(); }
+void TForm1::Button7Click()
+{
+    ClearDiffractogram();
+}
 
-void TForm1::DisplayControlClick() { DrawScene(); }
+void TForm1::DisplayControlClick()
+{
+    DrawScene();
+}
 
 }  // namespace kb

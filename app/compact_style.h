@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QProxyStyle>
+
+namespace kb {
+
+// The panel's check boxes and radio buttons were laid out for a small
+// indicator with little space before the caption; this style gives them that,
+// so the captions fit their places.
+class CompactStyle final : public QProxyStyle {
+public:
+    CompactStyle();
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;
+};
+
+}  // namespace kb
