@@ -1,0 +1,252 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/painter.h"
+
+namespace {
+
+struct Size {
+    int width;
+    int height;
+};
+
+constexpr Size kSmall{792, 568};
+constexpr Size kLarge{3840, 2160};
+
+std::string SizeName(Size size)
+{
+    return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            long kib = 0;
+            status >> kib;
+            return kib;
+        }
+        status.ignore(4096, '\n');
+    }
+    return -1;
+}
+
+// A shown window whose drawing area is `size`, running experiment 0 with every
+// reflection recorded in the diffractogram and the last one still active.
+std::unique_ptr<kb::TForm1> MakeBusyWindow(Size size)
+{
+    auto form = std::make_unique<kb::TForm1>();
+    form->show();
+    form->resize(size.width + kb::kPanelWidthPx, size.height);
+    form->Edit2->setText(QStringLiteral("0"));
+    form->Button9Click();
+    for (int i = 0; i < form->State().ReflexCount; ++i) {
+        form->Button6Click();
+    }
+    QCoreApplication::processEvents();
+    return form;
+}
+
+bool SetUpMatches(const kb::TForm1& form, Size size, benchmark::State& state)
+{
+    const kb::SimState& s = form.State();
+    if (!form.IsInitialised() || form.width() != size.width + kb::kPanelWidthPx ||
+        form.height() != size.height || s.ActiveReflex < 0 || s.ViewWidth != static_cast<float>(size.width)) {
+        state.SkipWithError("window did not reach the requested size or state");
+        return false;
+    }
+    return true;
+}
+
+void BM_ScenePass(benchmark::State& state, Size size)
+{
+    const auto form = MakeBusyWindow(size);
+    if (!SetUpMatches(*form, size, state)) {
+        return;
+    }
+    QImage image(size.width, size.height, QImage::Format_RGB32);
+    kb::FontCache fonts;
+    for (auto _ : state) {
+        form->DrawScene();
+        QPainter painter(&image);
+        kb::PaintDrawList(painter, form->LatestPass(), fonts);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["ops"] = static_cast<double>(form->LatestPass().ops.size());
+}
+
+// The two halves of a pass, to tell the recording side from the painting side.
+void BM_RecordOnly(benchmark::State& state, Size size)
+{
+    const auto form = MakeBusyWindow(size);
+    if (!SetUpMatches(*form, size, state)) {
+        return;
+    }
+    for (auto _ : state) {
+        form->DrawScene();
+    }
+}
+
+void BM_PaintOnly(benchmark::State& state, Size size)
+{
+    const auto form = MakeBusyWindow(size);
+    if (!SetUpMatches(*form, size, state)) {
+        return;
+    }
+    QImage image(size.width, size.height, QImage::Format_RGB32);
+    kb::FontCache fonts;
+    for (auto _ : state) {
+        QPainter painter(&image);
+        kb::PaintDrawList(painter, form->LatestPass(), fonts);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void BM_WhiteFill(benchmark::State& state, Size size)
+{
+    QImage image(size.width, size.height, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        painter.fillRect(image.rect(), Qt::white);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void BM_Startup(benchmark::State& state)
+{
+    for (auto _ : state) {
+        kb::TForm1 form;
+        form.show();
+        QCoreApplication::processEvents();
+        if (!form.IsInitialised() || form.ScenePassCount() == 0) {
+            state.SkipWithError("the window did not initialise on show");
+            return;
+        }
+    }
+}
+
+// Keeps the console output and remembers the CPU time per iteration of every
+// plain run, so that the ratios can be printed after the table.
+class RatioReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred) {
+                continue;
+            }
+            const std::string name = run.run_name.str();
+            const double cpu = run.GetAdjustedCPUTime();
+            const auto found = fastest_.find(name);
+            if (found == fastest_.end() || cpu < found->second) {
+                fastest_[name] = cpu;
+            }
+        }
+    }
+
+    void PrintRatios() const
+    {
+        for (const Size size : {kSmall, kLarge}) {
+            const auto pass = fastest_.find("BM_ScenePass/" + SizeName(size));
+            const auto fill = fastest_.find("BM_WhiteFill/" + SizeName(size));
+            if (pass == fastest_.end() || fill == fastest_.end() || fill->second <= 0.0) {
+                continue;
+            }
+            std::printf("ratio %s: %.2f\n", SizeName(size).c_str(), pass->second / fill->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> fastest_;
+};
+
+int Soak(long ticks)
+{
+    kb::TForm1 form;
+    form.show();
+    form.Edit2->setText(QStringLiteral("0"));
+    form.Button9Click();
+    form.Button3Click();
+    form.Timer1->stop();  // the ticks below come from this loop, not from the clock
+    QCoreApplication::processEvents();
+    const long before = ResidentKiB();
+    const auto start = std::chrono::steady_clock::now();
+    for (long i = 0; i < ticks; ++i) {
+        form.Timer1Timer();
+        QCoreApplication::processEvents();  // lets the drawing area paint each pass
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    const long after = ResidentKiB();
+    std::printf("soak: %ld ticks in %.2f s (%.0f ticks/s), %d scene passes\n", ticks, elapsed.count(),
+                elapsed.count() > 0 ? ticks / elapsed.count() : 0.0, form.ScenePassCount());
+    std::printf("soak: VmRSS before %ld KiB, after %ld KiB, change %+ld KiB\n", before, after,
+                after - before);
+    std::printf("soak: Omega %.3f deg, active reflex %d\n", form.State().Omega * kb::kRadToDeg,
+                form.State().ActiveReflex);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--soak") {
+            char* end = nullptr;
+            const long ticks = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : 0;
+            if (end == nullptr || *end != '\0' || ticks <= 0) {
+                std::fprintf(stderr, "usage: kb_bench --soak <ticks>\n");
+                return 2;
+            }
+            return Soak(ticks);
+        }
+    }
+
+    for (const Size size : {kSmall, kLarge}) {
+        benchmark::RegisterBenchmark(("BM_ScenePass/" + SizeName(size)).c_str(), BM_ScenePass, size)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("BM_WhiteFill/" + SizeName(size)).c_str(), BM_WhiteFill, size)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("BM_RecordOnly/" + SizeName(size)).c_str(), BM_RecordOnly, size)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("BM_PaintOnly/" + SizeName(size)).c_str(), BM_PaintOnly, size)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("BM_Startup", BM_Startup)->Unit(benchmark::kMillisecond);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
