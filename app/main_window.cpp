@@ -53,21 +53,11 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QR
 
 // The layout's sizes are those of a narrow 8-point face; a wider interface
 // font would clip a caption, so a control grows to its caption's need.
-constexpr int kButtonTextMarginPx = 8;
-
-int NeededWidth(QWidget* control)
-{
-    if (auto* button = qobject_cast<QPushButton*>(control)) {
-        return button->fontMetrics().horizontalAdvance(button->text()) + kButtonTextMarginPx;
-    }
-    return control->sizeHint().width();
-}
-
 template <typename Control>
 Control* Place(Control* control, const char* name, QRect geometry)
 {
     control->setObjectName(QString::fromLatin1(name));
-    const int needed = NeededWidth(control);
+    const int needed = control->sizeHint().width();
     if (needed > geometry.width() && control->parentWidget() != nullptr) {
         const int room = control->parentWidget()->width() - geometry.left() - 2;
         geometry.setWidth(std::min(std::max(needed, geometry.width()), std::max(room, geometry.width())));
@@ -76,15 +66,17 @@ Control* Place(Control* control, const char* name, QRect geometry)
     return control;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry)
-{
-    return Place(new QPushButton(caption, parent), name, geometry);
-}
-
 QStyle* PanelStyle()
 {
     static CompactStyle* style = new CompactStyle;
     return style;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setStyle(PanelStyle());
+    return Place(button, name, geometry);
 }
 
 QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, QRect geometry, bool checked)
