@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# End-to-end check of the real program on a virtual X display: start
+# experiment 0, start the rotation, take a screenshot and probe its pixels at
+# points computed from the window size.
+#
+#   run_e2e.sh <path-to-kristallbeugung> [--update-screenshot]
+#
+# With --update-screenshot the screenshot, cut to the window, also replaces
+# docs/screenshot-experiment-0.png. Needs Xvfb, xdotool, ImageMagick, python3.
+set -euo pipefail
+
+fail() {
+    echo "e2e: FAIL: $*" >&2
+    exit 1
+}
+
+[[ $# -ge 1 ]] || fail "usage: $0 <path-to-kristallbeugung> [--update-screenshot]"
+app=$1
+shift
+update=0
+for arg in "$@"; do
+    case $arg in
+        --update-screenshot) update=1 ;;
+        *) fail "unknown argument: $arg" ;;
+    esac
+done
+[[ -x $app ]] || fail "program not found or not executable: $app"
+for tool in Xvfb xdotool import convert python3; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed"
+done
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+
+cleanup() {
+    local status=$?
+    set +e
+    if [[ -n $app_pid ]]; then
+        kill "$app_pid" 2>/dev/null
+        wait "$app_pid" 2>/dev/null
+    fi
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# A free display number, from :87 upwards.
+display=87
+while [[ -e /tmp/.X${display}-lock || -e /tmp/.X11-unix/X${display} ]]; do
+    display=$((display + 1))
+    [[ $display -lt 187 ]] || fail "no free X display number found"
+done
+export DISPLAY=:$display
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    sleep 0.1
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
+
+"$app" >"$work/app.log" 2>&1 &
+app_pid=$!
+
+# Polls a command until it succeeds, for up to $1 tenths of a second.
+wait_for() {
+    local tries=$1
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        kill -0 "$app_pid" 2>/dev/null || fail "the program exited early: $(cat "$work/app.log")"
+        sleep 0.1
+    done
+    return 1
+}
+
+find_window() { window=$(xdotool search --onlyvisible --name "Kein Experiment aktiv" 2>/dev/null | head -n 1) && [[ -n $window ]]; }
+wait_for 150 find_window || fail "no window titled \"Kein Experiment aktiv\" appeared"
+
+eval "$(xdotool getwindowgeometry --shell "$window")"
+win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
+echo "e2e: window $window at $win_x,$win_y size ${win_w}x$win_h on $DISPLAY"
+panel_x=$((win_x + win_w - 177))
+
+# Clicks at a point given relative to the panel's top-left corner.
+click_panel() {
+    xdotool mousemove --sync $((panel_x + $1)) $((win_y + $2)) click 1
+}
+
+# "Experiment Nr.": Edit2 at (8+8, 8+16) in the panel, Button9 at (8+56, 8+18).
+click_panel $((8 + 8 + 12)) $((8 + 16 + 14))
+xdotool key --clearmodifiers ctrl+a BackSpace
+xdotool type --delay 50 0
+click_panel $((8 + 56 + 12)) $((8 + 18 + 12))
+
+title_is() { [[ $(xdotool getwindowname "$window") == "Experiment 0: Alle Optionen aktiv"* ]]; }
+wait_for 100 title_is || fail "title is \"$(xdotool getwindowname "$window")\", not \"Experiment 0: Alle Optionen aktiv\""
+echo "e2e: experiment 0 started"
+
+# "Kristall drehen" -> "Start": Button3 at (8+8, 64+16) in the panel.
+click_panel $((8 + 8 + 20)) $((64 + 16 + 12))
+sleep 2
+
+import -window root "$work/shot.png"
+convert "$work/shot.png" -depth 8 "$work/shot.ppm"
+
+python3 - "$work/shot.ppm" "$win_x" "$win_y" "$win_w" "$win_h" <<'PY'
+import math
+import sys
+
+path, wx, wy, ww, wh = sys.argv[1], *map(int, sys.argv[2:])
+with open(path, "rb") as f:
+    data = f.read()
+# Binary PPM: "P6", width, height, maxval, one whitespace, then RGB bytes.
+fields, pos = [], 0
+while len(fields) < 4:
+    while data[pos:pos + 1].isspace():
+        pos += 1
+    if data[pos:pos + 1] == b"#":
+        pos = data.index(b"\n", pos)
+        continue
+    end = pos
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[pos:end])
+    pos = end
+assert fields[0] == b"P6" and fields[3] == b"255", "unexpected screenshot format"
+width, height = int(fields[1]), int(fields[2])
+pixels = data[pos + 1:]
+
+
+def rgb(x, y):
+    x, y = wx + x, wy + y
+    if not (0 <= x < width and 0 <= y < height):
+        return (-1, -1, -1)
+    i = 3 * (y * width + x)
+    return tuple(pixels[i:i + 3])
+
+
+def near(x, y, test, radius=2):
+    return any(test(rgb(round(x) + dx, round(y) + dy))
+               for dx in range(-radius, radius + 1) for dy in range(-radius, radius + 1))
+
+
+blue = lambda p: p[2] >= 180 and p[0] <= 90 and p[1] <= 90
+red = lambda p: p[0] >= 180 and p[1] <= 110 and p[2] <= 110
+dark = lambda p: 0 <= max(p) <= 110
+
+scale = (ww - 177) / 6350
+base_y = wh - 21
+cx, cy = 2267.8572 * scale, base_y - 2727.2727 * scale
+radius = 1100 * scale
+failures = []
+
+if not near(cx, cy, blue):
+    failures.append(f"no blue crystal mark near ({cx:.1f}, {cy:.1f}); found {rgb(round(cx), round(cy))}")
+
+angles = range(15, 360, 30)
+missing = [a for a in angles
+           if not near(cx + radius * math.cos(math.radians(a)), cy - radius * math.sin(math.radians(a)), red)]
+# Another drawing may cover the circle at a point or two; a misplaced or
+# missing circle misses nearly all of them.
+if len(missing) > 2:
+    failures.append(f"Ewald circle (centre {cx:.1f},{cy:.1f}, radius {radius:.1f}) not red at angles {missing}")
+
+axis_y = round(base_y - 300 * scale)
+label_x = round(267.5 * scale)
+dark_count = sum(dark(rgb(x, y)) for x in range(label_x - 15, label_x + 25) for y in range(axis_y + 3, axis_y + 20))
+if dark_count < 5:
+    failures.append(f"no axis label below the diffractogram axis at y {axis_y} around x {label_x}")
+
+cream = rgb(ww - 177 + 8 + 130, 64 + 30)
+if max(abs(a - b) for a, b in zip(cream, (0xFF, 0xFB, 0xF0))) > 6:
+    failures.append(f"panel group \"Kristall drehen\" is {cream}, not cream #FFFBF0")
+
+if failures:
+    print("e2e: FAIL: " + "; ".join(failures), file=sys.stderr)
+    sys.exit(1)
+print(f"e2e: crystal mark at ({cx:.1f}, {cy:.1f}), Ewald circle r {radius:.1f} "
+      f"({12 - len(missing)}/12 points red), {dark_count} label pixels, panel cream")
+PY
+
+if [[ $update -eq 1 ]]; then
+    mkdir -p "$repo/docs"
+    # The window alone; the rest of the virtual screen is empty.
+    convert "$work/shot.png" -crop "${win_w}x${win_h}+${win_x}+${win_y}" +repage \
+        "$repo/docs/screenshot-experiment-0.png"
+    echo "e2e: screenshot of the window copied to docs/screenshot-experiment-0.png"
+fi
+echo "e2e: PASS"
