@@ -1,5 +1,7 @@
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -149,6 +151,8 @@ void BM_Startup(benchmark::State& state)
 // plain run, so that the ratios can be printed after the table.
 class RatioReporter final : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
@@ -181,6 +185,9 @@ private:
     std::map<std::string, double> fastest_;
 };
 
+// About one turn of the crystal: the glyph and stamp caches are full by then.
+constexpr long kWarmUpTicks = 1500;
+
 int Soak(long ticks)
 {
     kb::TForm1 form;
@@ -192,9 +199,13 @@ int Soak(long ticks)
     QCoreApplication::processEvents();
     const long before = ResidentKiB();
     const auto start = std::chrono::steady_clock::now();
+    long warmKiB = before;
     for (long i = 0; i < ticks; ++i) {
         form.Timer1Timer();
         QCoreApplication::processEvents();  // lets the drawing area paint each pass
+        if (i + 1 == kWarmUpTicks) {
+            warmKiB = ResidentKiB();
+        }
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     const long after = ResidentKiB();
@@ -202,6 +213,10 @@ int Soak(long ticks)
                 elapsed.count() > 0 ? ticks / elapsed.count() : 0.0, form.ScenePassCount());
     std::printf("soak: VmRSS before %ld KiB, after %ld KiB, change %+ld KiB\n", before, after,
                 after - before);
+    if (ticks > kWarmUpTicks) {
+        std::printf("soak: VmRSS after the first %ld ticks (caches filled) %ld KiB, change since %+ld KiB\n",
+                    kWarmUpTicks, warmKiB, after - warmKiB);
+    }
     std::printf("soak: Omega %.3f deg, active reflex %d\n", form.State().Omega * kb::kRadToDeg,
                 form.State().ActiveReflex);
     return 0;
