@@ -234,7 +234,7 @@ std::string TextKey(const Font& font, const std::string& text)
 
 // The text as drawn with the top-left corner of its cell at the origin; the
 // glyphs sit on the same whole-pixel baseline as when drawn in place.
-const Stamp& TextStamp(const Font& font, const QFont& qfont, const std::string& text)
+const Stamp& TextStamp(const Font& font, FontCache& fonts, const std::string& text)
 {
     StampCache& cache = Stamps();
     std::string key = TextKey(font, text);
@@ -244,6 +244,7 @@ const Stamp& TextStamp(const Font& font, const QFont& qfont, const std::string& 
     if (cache.texts.size() >= kMaxTextStamps) {
         cache.texts.clear();
     }
+    const QFont& qfont = fonts.Get(font);
     const QString string = QString::fromStdString(text);
     const QFontMetrics metrics(qfont);
     const QRect cell(0, -metrics.ascent(), std::max(1, metrics.horizontalAdvance(string)), metrics.height());
@@ -454,12 +455,12 @@ void PaintDrawList(QPainter& painter, const DrawList& list, FontCache& fonts)
                 break;
             case DrawOpKind::Text: {
                 const Font& font = list.FontOf(op);
-                const QFont& qfont = fonts.Get(font);
                 if (stamp) {
-                    const Stamp& s = TextStamp(font, qfont, op.text);
+                    const Stamp& s = TextStamp(font, fonts, op.text);
                     painter.drawImage(QPoint(op.c[0], op.c[1]) + s.offset, s.image);
                     break;
                 }
+                const QFont& qfont = fonts.Get(font);
                 painter.setFont(qfont);
                 painter.setPen(ToQColor(font.colour));
                 state.ForgetPen();
