@@ -78,31 +78,65 @@ QFont CellHeightFont(const QString& face, int cellHeightPx)
     return font;
 }
 
-const QFont& FontCache::Get(const Font& font)
+FontCache::Entry& FontCache::Find(const Font& font)
 {
-    const QString key = QString::fromStdString(font.face) + QLatin1Char('|') + QString::number(font.height) +
-                        QLatin1Char('|') + QString::number(font.pointSize);
+    if (last_ != nullptr && font == lastFont_) {
+        return *last_;
+    }
+    std::string key = font.face;
+    key += '|';
+    key += std::to_string(font.height);
+    key += '|';
+    key += std::to_string(font.pointSize);
     auto found = fonts_.find(key);
     if (found == fonts_.end()) {
         const QString face = QString::fromStdString(font.face);
-        QFont made = font.pointSize > 0
+        Entry entry;
+        entry.font = font.pointSize > 0
                          ? ControlFont(face, static_cast<int>(std::lround(
                                                  font.pointSize * double(kDesignDpi) / kPointsPerInch)))
                          : CellHeightFont(face, font.height);
-        found = fonts_.insert(key, made);
+        entry.height = QFontMetrics(entry.font).height();
+        found = fonts_.emplace(std::move(key), std::move(entry)).first;
     }
-    return *found;
+    lastFont_ = font;
+    last_ = &found->second;
+    return *last_;
+}
+
+const QFont& FontCache::Get(const Font& font)
+{
+    return Find(font).font;
+}
+
+int FontCache::Width(const Font& font, std::string_view text)
+{
+    Entry& entry = Find(font);
+    const std::string key(text);
+    const auto known = entry.widths.find(key);
+    if (known != entry.widths.end()) {
+        return known->second;
+    }
+    const int width =
+        QFontMetrics(entry.font)
+            .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    entry.widths.emplace(key, width);
+    return width;
+}
+
+int FontCache::Height(const Font& font)
+{
+    return Find(font).height;
 }
 
 int QtTextMetrics::TextWidth(const Font& font, std::string_view text)
 {
-    return QFontMetrics(cache_.Get(font))
-        .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    return cache_.Width(font, text);
 }
 
 int QtTextMetrics::TextHeight(const Font& font, std::string_view)
 {
-    return QFontMetrics(cache_.Get(font)).height();
+    return cache_.Height(font);
 }
 
 }  // namespace kb

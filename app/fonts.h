@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QHash>
 #include <QString>
+#include <string>
+#include <unordered_map>
 
 #include "render/canvas.h"
 #include "render/draw_list.h"
@@ -23,13 +25,25 @@ QFont ControlFont(const QString& face, int charHeightPx);
 // A font whose character cell (ascent plus descent) is `cellHeightPx` high.
 QFont CellHeightFont(const QString& face, int cellHeightPx);
 
-// Fonts of the drawing surface, made once per distinct setting.
+// Fonts of the drawing surface, made once per distinct setting, with the
+// text widths measured in them: shaping a text is the costly part of a pass.
 class FontCache {
 public:
     const QFont& Get(const Font& font);
+    int Width(const Font& font, std::string_view text);
+    int Height(const Font& font);
 
 private:
-    QHash<QString, QFont> fonts_;
+    struct Entry {
+        QFont font;
+        int height = 0;
+        std::unordered_map<std::string, int> widths;
+    };
+    Entry& Find(const Font& font);
+
+    std::unordered_map<std::string, Entry> fonts_;
+    Font lastFont_;
+    Entry* last_ = nullptr;
 };
 
 class QtTextMetrics final : public TextMetrics {

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHash>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -339,6 +340,16 @@ namespace {
 QFont FittingFont(QFont font, const QStringList& texts, int availableWidth)
 {
     constexpr int kSmallestPx = 6;
+    // Fitted sizes are remembered: the readouts repeat, and measuring is slow.
+    static QHash<QString, int> fitted;
+    const QString key = font.family() + QLatin1Char('|') + QString::number(font.pixelSize()) +
+                        QLatin1Char('|') + QString::number(availableWidth) + QLatin1Char('|') +
+                        texts.join(QLatin1Char('\n'));
+    const auto known = fitted.constFind(key);
+    if (known != fitted.constEnd()) {
+        font.setPixelSize(*known);
+        return font;
+    }
     while (font.pixelSize() > kSmallestPx) {
         const QFontMetrics metrics(font);
         int widest = 0;
@@ -350,6 +361,7 @@ QFont FittingFont(QFont font, const QStringList& texts, int availableWidth)
         }
         font.setPixelSize(font.pixelSize() - 1);
     }
+    fitted.insert(key, font.pixelSize());
     return font;
 }
 
