@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QMap>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>

@@ -1,4 +1,5 @@
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -71,20 +72,6 @@ private slots:
         QVERIFY(std::fabs(Total(s) * 0.3 - 0.9973) < 0.005);
     }
 
-    void peakAddedOncePerReflection()
-    {
-        AddPeakOf(0, 1);
-        const auto bins = s.Diffractogram;
-        for (int pass = 0; pass < 5; ++pass) {
-            const PeakRange again = AddActivePeak(s, TwoThetaDeg(At(s, s.ActiveReflex)));
-            QVERIFY(again.IsNone());
-        }
-        QVERIFY(s.Diffractogram == bins);
-        s.ActiveReflex = -1;
-        QVERIFY(AddActivePeak(s, 30.0f).IsNone());
-        QVERIFY(s.Diffractogram == bins);
-    }
-
     void oppositeReflectionsDoubleTheHeight()
     {
         const PeakRange one = AddPeakOf(1, 0);
@@ -97,44 +84,6 @@ private slots:
         }
         const float top = *std::max_element(s.Diffractogram.begin(), s.Diffractogram.end());
         QVERIFY(std::fabs(top * 600.0 - 684.0) < 1.0);  // world units above the zero line
-    }
-
-    void peakCutAtTheEnds_data()
-    {
-        QTest::addColumn<float>("t");
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("keptBins");
-        QTest::newRow("below 1.95 degrees") << 1.0f << -4 << 11;
-        QTest::newRow("above 178.2 degrees") << 179.0f << 590 << 12;
-    }
-
-    void peakCutAtTheEnds()
-    {
-        QFETCH(float, t);
-        QFETCH(int, first);
-        QFETCH(int, keptBins);
-        s.ActiveReflex = 0;
-        const PeakRange range = AddActivePeak(s, t);
-        QCOMPARE(range.first, first);
-        QCOMPARE(range.end, first + 15);
-        QCOMPARE(NonZeroBins(s), keptBins);
-        // The kept bins are those of the offsets that fall on the grid.
-        const int lowest = std::max(first, 0);
-        const double offset = -2.1 + 0.3 * (lowest - first);
-        const double expected = 0.56991756 * std::exp(-1.0204082 * offset * offset);
-        QVERIFY(std::fabs(s.Diffractogram[static_cast<std::size_t>(lowest)] - expected) < 1e-6);
-    }
-
-    void clearForgetsPeaksButNotMarks()
-    {
-        AddPeakOf(1, 0);
-        s.ReflexTable[static_cast<std::size_t>(s.Reflex10Index)].EwaldMark = MakePoint(3000.0f, 2800.0f);
-        ClearDiffractogramData(s);
-        QCOMPARE(NonZeroBins(s), 0);
-        QVERIFY(!At(s, s.Reflex10Index).PeakRecorded);
-        QVERIFY(IsEwaldMarkSet(At(s, s.Reflex10Index).EwaldMark));
-        QVERIFY(!AddPeakOf(1, 0).IsNone());
-        QCOMPARE(NonZeroBins(s), 15);
     }
 };
 

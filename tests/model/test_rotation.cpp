@@ -225,16 +225,6 @@ private slots:
         QCOMPARE(s.WindowEnd, end);
     }
 
-    void braggPositionOfFeatureCodes()
-    {
-        s.DiffractedBeamColour = 0xABCDEF;
-        PlaceInBraggPosition(s, s.Reflex10Index);
-        QCOMPARE(s.ActiveReflex, IndexOf(s, 1, 0));
-        QVERIFY(Near(Deg(s.Omega), 84.963));
-        QCOMPARE(s.SweepPos, 0);
-        QCOMPARE(s.DiffractedBeamColour, Colour{0xABCDEF});
-    }
-
     void intervals_data()
     {
         QTest::addColumn<bool>("faster");
@@ -260,17 +250,6 @@ private slots:
             got.push_back(interval);
         }
         QCOMPARE(got, sequence);
-    }
-
-    void slowerFromAnyStartEndsAtTheLimit()
-    {
-        std::uint32_t interval = 8;
-        for (int press = 0; press < 100; ++press) {
-            const std::uint32_t longer = SlowerInterval(interval);
-            QVERIFY(longer >= interval);
-            interval = longer;
-        }
-        QCOMPARE(interval, kSlowestIntervalMs);
     }
 };
 

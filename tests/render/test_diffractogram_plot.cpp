@@ -95,6 +95,8 @@ private slots:
         QVERIFY(std::abs(rig->s.BaseY - 300 - curveTop - 342) <= 1);
         // A clear while the reflection stands in Bragg position records it again at once.
         ClearDiffractogramData(rig->s);
+        QVERIFY(!At(rig->s, rig->s.ActiveReflex).PeakRecorded);
+        QVERIFY(IsEwaldMarkSet(At(rig->s, rig->s.ActiveReflex).EwaldMark));  // marks are not cleared
         rig->Pass();
         QCOMPARE(rig->Ops(DrawOpKind::Line, IsNewPeak).size(), std::size_t{15});
         QVERIFY(rig->s.Diffractogram == bins);

@@ -279,6 +279,9 @@ private slots:
             QCOMPARE(ScreenPoint({shaft.c[0], shaft.c[1]}), Screen(rig->s.ReciprocalOrigin));
             QVERIFY(std::fabs(ScreenDistance(shaft.c[2], shaft.c[3], CrystalScreen()) - rig->s.VF) <= 1.0);
             QCOMPARE(ScreenPoint({lines[3]->c[2], lines[3]->c[3]}), ScreenPoint({shaft.c[2], shaft.c[3]}));
+            const auto construction = rig->Ops(DrawOpKind::Arc);
+            QCOMPARE(construction.size(), std::size_t{1});
+            QCOMPARE(construction[0]->c[2] - construction[0]->c[0], 1200);  // radius 600 world units
             // At its exact Bragg position the reflection's point lies on the circle.
             const Point mark = At(rig->s, rig->s.ActiveReflex).EwaldMark;
             const double fromCentre =

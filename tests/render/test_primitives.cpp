@@ -181,27 +181,6 @@ private slots:
         QCOMPARE(canvas.CurrentBrush(), brush);
         QCOMPARE(canvas.CurrentFont(), font);
     }
-
-    void redArcOnTheSourceSide()
-    {
-        s.ActiveReflex = s.Reflex10Index;
-        const PassGeometry g = ComputePassGeometry(s, 6350, 3200);
-        RecordingCanvas canvas(metrics);
-        canvas.SetPenWidth(2);
-        Primitives(s, canvas).DrawRedArc(s.CrystalPixel, g.SourcePixel, g.BackThetaPixel, 1.2f * s.VF,
-                                         "Theta");
-        const auto& ops = canvas.List().ops;
-        QCOMPARE(ops.size(), std::size_t{2});
-        QCOMPARE(ops[0].pen, (Pen{kDarkRed, 2, PenStyle::Solid}));
-        QCOMPARE(canvas.List().FontOf(ops[1]).pointSize, kRedArcFontPt);
-        // Label at pi + Theta / 2: left of the crystal and a little below the beam.
-        const double cx = s.CrystalPixel.x;
-        const double cy = s.BaseY - RoundHalfEven(s.CrystalPixel.y);
-        const double lx = ops[1].c[0] + 7 * 5 / 2 - cx;
-        const double ly = cy - (ops[1].c[1] + 17 / 2);
-        QVERIFY(std::fabs(std::hypot(lx, ly) - 1.2 * s.VF) < 2.0);
-        QVERIFY(std::fabs(Deg(std::atan2(ly, lx)) + 180.0 - Deg(g.Theta) / 2) < 0.1);
-    }
 };
 
 QTEST_APPLESS_MAIN(PrimitivesTest)
