@@ -77,6 +77,15 @@ bool SetUpMatches(const kb::TForm1& form, Size size, benchmark::State& state)
     return true;
 }
 
+// Paints a pass the way the window does, into an image of the drawing area.
+void PaintInto(QImage& image, const kb::DrawList& list, kb::FontCache& fonts)
+{
+    QPainter painter(&image);
+    kb::PaintDrawList(painter, list, fonts);
+    painter.end();
+    benchmark::DoNotOptimize(image.constBits());
+}
+
 void BM_ScenePass(benchmark::State& state, Size size)
 {
     const auto form = MakeBusyWindow(size);
@@ -87,10 +96,7 @@ void BM_ScenePass(benchmark::State& state, Size size)
     kb::FontCache fonts;
     for (auto _ : state) {
         form->DrawScene();
-        QPainter painter(&image);
-        kb::PaintDrawList(painter, form->LatestPass(), fonts);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
+        PaintInto(image, form->LatestPass(), fonts);
     }
     state.counters["ops"] = static_cast<double>(form->LatestPass().ops.size());
 }
@@ -116,10 +122,7 @@ void BM_PaintOnly(benchmark::State& state, Size size)
     QImage image(size.width, size.height, QImage::Format_RGB32);
     kb::FontCache fonts;
     for (auto _ : state) {
-        QPainter painter(&image);
-        kb::PaintDrawList(painter, form->LatestPass(), fonts);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
+        PaintInto(image, form->LatestPass(), fonts);
     }
 }
 
