@@ -15,17 +15,32 @@ DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent)
 void DrawingArea::ShowList(DrawList list)
 {
     list_ = std::move(list);
+    frameCurrent_ = false;
     update();
 }
 
 void DrawingArea::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (list_.ops.empty()) {
-        painter.fillRect(rect(), Qt::white);
-        return;
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (frame_.size() != pixels || frame_.devicePixelRatio() != ratio) {
+        frame_ = QImage(pixels, QImage::Format_RGB32);
+        frame_.setDevicePixelRatio(ratio);
+        frame_.fill(Qt::white);
+        frameCurrent_ = false;
     }
-    PaintDrawList(painter, list_, fonts_);
+    if (!frameCurrent_) {
+        // A pass starts by clearing its view; like a canvas, the frame keeps
+        // whatever the pass leaves alone.
+        if (list_.ops.empty()) {
+            frame_.fill(Qt::white);
+        } else {
+            PaintDrawList(frame_, list_, fonts_);
+        }
+        frameCurrent_ = true;
+    }
+    QPainter painter(this);
+    painter.drawImage(QPointF(0, 0), frame_);
 }
 
 }  // namespace kb

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 #include "fonts.h"
@@ -9,6 +10,8 @@ namespace kb {
 
 // The white area left of the panel. Shows the latest scene pass; a repaint
 // replays it and changes nothing in the model. No reaction to the mouse.
+// Each pass is painted once into a frame of the area's device pixels, and
+// every repaint until the next pass shows that frame.
 class DrawingArea final : public QWidget {
     Q_OBJECT
 
@@ -25,6 +28,8 @@ protected:
 private:
     DrawList list_;
     FontCache fonts_;
+    QImage frame_;
+    bool frameCurrent_ = false;  // whether frame_ shows list_
 };
 
 }  // namespace kb
