@@ -1,6 +1,7 @@
 #include "drawing_area.h"
 
 #include <QPainter>
+#include <utility>
 
 #include "painter.h"
 
@@ -12,11 +13,12 @@ DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void DrawingArea::ShowList(DrawList list)
+DrawList DrawingArea::ShowList(DrawList list)
 {
-    list_ = std::move(list);
+    std::swap(list_, list);
     frameCurrent_ = false;
     update();
+    return list;
 }
 
 void DrawingArea::paintEvent(QPaintEvent*)

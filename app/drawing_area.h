@@ -18,7 +18,8 @@ class DrawingArea final : public QWidget {
 public:
     explicit DrawingArea(QWidget* parent);
 
-    void ShowList(DrawList list);
+    // Shows `list` and returns the list shown before, for reuse.
+    DrawList ShowList(DrawList list);
     const DrawList& List() const { return list_; }
     FontCache& Fonts() { return fonts_; }
 

@@ -328,7 +328,7 @@ void TForm1::DrawScene()
     input.omegaBoxTop = Edit3->y();
     canvas_.BeginPass();
     const Readouts readouts = kb::DrawScene(state_, input, canvas_);
-    drawingArea_->ShowList(canvas_.TakeList());
+    canvas_.RecycleList(drawingArea_->ShowList(canvas_.TakeList()));
     ApplyReadouts(readouts);
     ++scenePassCount_;
 }

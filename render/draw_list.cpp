@@ -25,6 +25,14 @@ void RecordingCanvas::BeginPass()
     fontRecorded_ = false;
 }
 
+void RecordingCanvas::RecycleList(DrawList list)
+{
+    if (list_.ops.empty() && list.ops.capacity() > list_.ops.capacity()) {
+        list_ = std::move(list);
+        list_.Clear();
+    }
+}
+
 DrawList RecordingCanvas::TakeList()
 {
     DrawList taken = std::move(list_);
@@ -82,7 +90,10 @@ std::size_t RecordingCanvas::FontIndex()
     return list_.fonts.size() - 1;
 }
 
-void RecordingCanvas::MoveTo(int x, int y) { position_ = {x, y}; }
+void RecordingCanvas::MoveTo(int x, int y)
+{
+    position_ = {x, y};
+}
 
 void RecordingCanvas::LineTo(int x, int y)
 {
@@ -142,8 +153,14 @@ void RecordingCanvas::TextOut(int x, int y, std::string_view text)
     op.text = std::string(text);
 }
 
-int RecordingCanvas::TextWidth(std::string_view text) { return metrics_.TextWidth(font_, text); }
+int RecordingCanvas::TextWidth(std::string_view text)
+{
+    return metrics_.TextWidth(font_, text);
+}
 
-int RecordingCanvas::TextHeight(std::string_view text) { return metrics_.TextHeight(font_, text); }
+int RecordingCanvas::TextHeight(std::string_view text)
+{
+    return metrics_.TextHeight(font_, text);
+}
 
 }  // namespace kb

@@ -59,6 +59,9 @@ public:
     void BeginPass();
     const DrawList& List() const { return list_; }
     DrawList TakeList();
+    // Hands back a list taken earlier, so that the next passes record into
+    // its storage instead of growing a new one.
+    void RecycleList(DrawList list);
 
     void SetPenColour(Colour colour) override { pen_.colour = colour; }
     void SetPenWidth(int width) override { pen_.width = width; }
