@@ -1,5 +1,5 @@
-#include <QMessageBox>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include "experiments.h"
 #include "main_window.h"
@@ -45,29 +45,30 @@ void TForm1::Button9Click()
     ApplyFeatures(experiment->codes);
     for (const ExtraStep step : experiment->extras) {
         switch (step) {
-        case ExtraStep::GroundPosition:
-            ResetToGroundPosition(state_);
-            break;
-        case ExtraStep::ClearDiffractogram:
-            ClearDiffractogram();
-            break;
-        case ExtraStep::UnsetAllMarks:
-            UnsetAllEwaldMarks(state_);
-            break;
-        case ExtraStep::UnsetAllMarksBut100:
-            for (int i = 0; i < state_.ReflexCount; ++i) {
-                Reflex& r = state_.ReflexTable[static_cast<std::size_t>(i)];
-                if (!(r.H == 1 && r.K == 0)) {
-                    r.EwaldMark = kUnsetEwaldMark;
+            case ExtraStep::GroundPosition:
+                ResetToGroundPosition(state_);
+                break;
+            case ExtraStep::ClearDiffractogram:
+                ClearDiffractogram();
+                break;
+            case ExtraStep::UnsetAllMarks:
+                UnsetAllEwaldMarks(state_);
+                break;
+            case ExtraStep::UnsetAllMarksBut100:
+                for (int i = 0; i < state_.ReflexCount; ++i) {
+                    Reflex& r = state_.ReflexTable[static_cast<std::size_t>(i)];
+                    if (!(r.H == 1 && r.K == 0)) {
+                        r.EwaldMark = kUnsetEwaldMark;
+                    }
                 }
-            }
-            break;
-        case ExtraStep::BeamColour:
-            state_.DiffractedBeamColour = kDarkRed;
-            break;
+                break;
+            case ExtraStep::BeamColour:
+                state_.DiffractedBeamColour = kDarkRed;
+                break;
         }
     }
-    state_.ExperimentTitle = "Experiment " + std::to_string(experiment->number) + ": " + std::string(experiment->title);
+    state_.ExperimentTitle =
+        "Experiment " + std::to_string(experiment->number) + ": " + std::string(experiment->title);
     setWindowTitle(QString::fromStdString(state_.ExperimentTitle));
     DrawScene();
 }

@@ -8,17 +8,22 @@ namespace {
 using E = ExtraStep;
 
 constexpr std::array<FeatureCode, 0> kCodesMinus1{};
-constexpr std::array<FeatureCode, 35> kCodes0{0,  1,  2,  3,  4,  9,  5,  6,  8,  7,  12, 10, 11, 13, 20, 14, 17, 16,
-                                              19, 23, 24, 25, 26, 27, 28, 29, 30, 31, 37, 34, 35, 36, 38, 39, 40};
+constexpr std::array<FeatureCode, 35> kCodes0{0,  1,  2,  3,  4,  9,  5,  6,  8,  7,  12, 10,
+                                              11, 13, 20, 14, 17, 16, 19, 23, 24, 25, 26, 27,
+                                              28, 29, 30, 31, 37, 34, 35, 36, 38, 39, 40};
 constexpr std::array<FeatureCode, 8> kCodes1{0, 2, 9, 6, 8, 19, 37, 36};
 constexpr std::array<FeatureCode, 16> kCodes2{0, 1, 2, 3, 4, 9, 5, 6, 8, 7, 12, 10, 11, 19, 32, 40};
-constexpr std::array<FeatureCode, 20> kCodes3{0, 1, 2, 3, 4, 9, 5, 6, 8, 7, 12, 10, 11, 19, 32, 37, 34, 38, 39, 40};
+constexpr std::array<FeatureCode, 20> kCodes3{0,  1,  2,  3,  4,  9,  5,  6,  8,  7,
+                                              12, 10, 11, 19, 32, 37, 34, 38, 39, 40};
 constexpr std::array<FeatureCode, 21> kCodes4{0,  1,  2,  3,  4,  9,  5,  6,  8,  7, 12,
                                               10, 11, 13, 19, 37, 35, 36, 38, 39, 40};
 constexpr std::array<FeatureCode, 17> kCodes5{0, 1, 2, 3, 4, 9, 5, 6, 8, 7, 12, 10, 11, 19, 24, 25, 40};
-constexpr std::array<FeatureCode, 19> kCodes6{0, 1, 2, 3, 4, 9, 5, 6, 8, 7, 12, 10, 11, 14, 19, 24, 25, 26, 40};
-constexpr std::array<FeatureCode, 20> kCodes7{0, 1, 2, 3, 4, 9, 5, 6, 8, 7, 12, 10, 11, 14, 19, 22, 24, 26, 31, 40};
-constexpr std::array<FeatureCode, 20> kCodes8{0, 1, 2, 3, 4, 9, 5, 6, 8, 7, 12, 10, 11, 14, 22, 24, 26, 25, 31, 32};
+constexpr std::array<FeatureCode, 19> kCodes6{0,  1,  2,  3,  4,  9,  5,  6,  8, 7,
+                                              12, 10, 11, 14, 19, 24, 25, 26, 40};
+constexpr std::array<FeatureCode, 20> kCodes7{0,  1,  2,  3,  4,  9,  5,  6,  8,  7,
+                                              12, 10, 11, 14, 19, 22, 24, 26, 31, 40};
+constexpr std::array<FeatureCode, 20> kCodes8{0,  1,  2,  3,  4,  9,  5,  6,  8,  7,
+                                              12, 10, 11, 14, 22, 24, 26, 25, 31, 32};
 constexpr std::array<FeatureCode, 22> kCodes9{0,  1,  2,  3,  4,  9,  5,  6,  8,  7,  12,
                                               10, 11, 14, 17, 16, 22, 24, 26, 25, 31, 33};
 constexpr std::array<FeatureCode, 21> kCodes10{0,  1,  2,  3,  4,  9,  6,  8,  12, 10, 11,
@@ -57,7 +62,10 @@ constexpr std::array<Experiment, 16> kCatalogue{{
     {14, "Unbekannter Kristall", kCodes14, kGroundAndClear},
 }};
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int HexValue(char c)
 {
@@ -88,7 +96,10 @@ std::optional<std::int32_t> ParseHex(std::string_view digits)
 
 }  // namespace
 
-std::span<const Experiment> ExperimentCatalogue() { return kCatalogue; }
+std::span<const Experiment> ExperimentCatalogue()
+{
+    return kCatalogue;
+}
 
 const Experiment* FindExperiment(int number)
 {

@@ -17,7 +17,7 @@ namespace {
 
 // Bands of about this many bytes stay in the core's cache while every op
 // that crosses them is drawn.
-constexpr std::ptrdiff_t kBandBytes = 256 * 1024;
+constexpr std::ptrdiff_t kBandBytes = 512 * 1024;
 constexpr int kMinBandRows = 16;
 // Rows beyond a shape's nominal extent that its pen or fringe may reach.
 constexpr double kRowSlackPx = 3.0;
@@ -34,10 +34,8 @@ struct Item {
     double startDeg = 0.0;
     double spanDeg = 0.0;
     Colour colour = kBlack;
-    // A stamp and its row spans; shared, so the cache may drop them meanwhile.
-    QImage image;
-    std::shared_ptr<const std::vector<ImageRowSpan>> spans;
-    int x = 0;  // stamp corner
+    const Stamp* stamp = nullptr;  // kept by the cache until the next pass
+    int x = 0;                     // stamp corner
     int y = 0;
     std::size_t op = 0;  // for the painter
     int top = 0;         // rows touched, inclusive
@@ -112,8 +110,7 @@ Item StampItem(QPoint anchor, const Stamp& stamp)
 {
     Item item;
     item.kind = ItemKind::Stamp;
-    item.image = stamp.image;
-    item.spans = stamp.spans;
+    item.stamp = &stamp;
     item.x = anchor.x() + stamp.offset.x();
     item.y = anchor.y() + stamp.offset.y();
     item.top = item.y;
@@ -136,6 +133,7 @@ void Prepare(const DrawList& list, FontCache& fonts, std::vector<Item>& items)
 {
     items.clear();
     std::vector<ScreenPoint> vertices;
+    std::vector<TextStampTable*> tables(list.fonts.size(), nullptr);
     const std::size_t count = list.ops.size();
     for (std::size_t i = 0; i < count; ++i) {
         const DrawOp& op = list.ops[i];
@@ -225,10 +223,15 @@ void Prepare(const DrawList& list, FontCache& fonts, std::vector<Item>& items)
                     items.push_back(item);
                 }
                 break;
-            case DrawOpKind::Text:
-                items.push_back(
-                    StampItem(QPoint(op.c[0], op.c[1]), TextStamp(list.FontOf(op), fonts, op.text)));
+            case DrawOpKind::Text: {
+                TextStampTable*& table = tables[op.fontIndex];
+                const Font& font = list.FontOf(op);
+                if (table == nullptr) {
+                    table = &TextStampsFor(font);
+                }
+                items.push_back(StampItem(QPoint(op.c[0], op.c[1]), TextStamp(*table, font, fonts, op.text)));
                 break;
+            }
         }
     }
 }
@@ -239,7 +242,11 @@ public:
     // `bits` is the frame's first row; the frame itself is not touched here,
     // as bands are drawn on several threads at once.
     BandPainter(uchar* bits, int width, qsizetype bytesPerLine, QImage::Format format, int top, int rows)
-        : view_(bits + static_cast<std::ptrdiff_t>(top) * bytesPerLine, width, rows, bytesPerLine, format),
+        : bits_(bits + static_cast<std::ptrdiff_t>(top) * bytesPerLine),
+          width_(width),
+          rows_(rows),
+          bytesPerLine_(bytesPerLine),
+          format_(format),
           top_(top)
     {
     }
@@ -247,6 +254,7 @@ public:
     void Draw(const DrawList& list, const DrawOp& op)
     {
         if (!painter_) {
+            view_ = QImage(bits_, width_, rows_, bytesPerLine_, format_);
             painter_.emplace(&view_);
             painter_->setRenderHint(QPainter::Antialiasing, true);
             painter_->translate(0, -top_);
@@ -288,8 +296,13 @@ public:
     }
 
 private:
-    QImage view_;  // the band's rows of the frame, not a copy
+    uchar* bits_;
+    int width_;
+    int rows_;
+    qsizetype bytesPerLine_;
+    QImage::Format format_;
     int top_;
+    QImage view_;  // the band's rows of the frame, not a copy; made on first use
     std::optional<QPainter> painter_;
     std::optional<PainterState> state_;
 };
@@ -317,12 +330,12 @@ void DrawItem(PixelSurface& band, int top, const Item& item, const DrawList& lis
             RasterStrokeArc(band, item.c[0], item.c[1] + dy, item.c[2], item.c[3], item.style.width,
                             item.startDeg, item.spanDeg, item.colour);
             break;
-        case ItemKind::Stamp:
+        case ItemKind::Stamp: {
+            const QImage& image = item.stamp->image;
             RasterBlendImage(band, item.x, item.y - top,
-                             reinterpret_cast<const std::uint32_t*>(item.image.constBits()),
-                             item.image.width(), item.image.height(), item.image.bytesPerLine() / 4,
-                             item.spans ? item.spans->data() : nullptr);
-            break;
+                             reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
+                             image.height(), image.bytesPerLine() / 4, item.stamp->spans.data());
+        } break;
         case ItemKind::Painter:
             painter.Draw(list, list.ops[item.op]);
             break;
@@ -340,6 +353,7 @@ void PaintDrawList(QImage& frame, const DrawList& list, FontCache& fonts)
     }
     thread_local std::vector<Item> items;
     thread_local std::vector<std::vector<std::size_t>> bandItems;
+    BeginStampPass();
     Prepare(list, fonts, items);
 
     const int height = frame.height();

@@ -17,8 +17,9 @@ constexpr double kDegPerRad = 180.0 / std::numbers::pi;
 
 // Room around a stamp for the pen and the antialiased fringe, px.
 constexpr int kStampMarginPx = 3;
-// The caches are dropped whole when they grow past these counts, so a long
-// run with ever new texts cannot grow them without bound.
+// The caches are dropped whole, between passes, once they have grown past
+// these counts, so a long run with ever new texts cannot grow them without
+// bound, and no stamp goes away while a pass uses it.
 constexpr std::size_t kMaxEllipseStamps = 256;
 constexpr std::size_t kMaxTextStamps = 512;
 
@@ -62,7 +63,9 @@ struct EllipseKeyHash {
 // Holds only images, no fonts, so that it can outlive the application object.
 struct StampCache {
     std::unordered_map<EllipseKey, Stamp, EllipseKeyHash> ellipses;
-    std::unordered_map<std::string, Stamp> texts;
+    // By font, then by text: a pass looks each of its fonts up once.
+    std::unordered_map<std::string, TextStampTable> texts;
+    std::size_t textCount = 0;
 };
 
 StampCache& Stamps()
@@ -78,7 +81,7 @@ QImage TransparentImage(int width, int height)
     return image;
 }
 
-std::string TextKey(const Font& font, const std::string& text)
+std::string FontKey(const Font& font)
 {
     std::string key = font.face;
     key += '\x1f';
@@ -87,17 +90,14 @@ std::string TextKey(const Font& font, const std::string& text)
     key += std::to_string(font.pointSize);
     key += '\x1f';
     key += std::to_string(font.colour);
-    key += '\x1f';
-    key += text;
     return key;
 }
 
 void FindSpans(Stamp& stamp)
 {
     const QImage& image = stamp.image;
-    stamp.spans = std::make_shared<const std::vector<ImageRowSpan>>(
-        VisibleSpans(reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(), image.height(),
-                     image.bytesPerLine() / 4));
+    stamp.spans = VisibleSpans(reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
+                               image.height(), image.bytesPerLine() / 4);
 }
 
 }  // namespace
@@ -177,9 +177,6 @@ const Stamp& EllipseStamp(const DrawOp& op)
     if (const auto found = cache.ellipses.find(key); found != cache.ellipses.end()) {
         return found->second;
     }
-    if (cache.ellipses.size() >= kMaxEllipseStamps) {
-        cache.ellipses.clear();
-    }
     const int margin = kStampMarginPx + std::max(1, op.pen.width);
     Stamp stamp;
     stamp.image = TransparentImage(key.width + 2 * margin, key.height + 2 * margin);
@@ -197,15 +194,32 @@ const Stamp& EllipseStamp(const DrawOp& op)
 
 // The text as drawn with the top-left corner of its cell at the origin; the
 // glyphs sit on the same whole-pixel baseline as when drawn in place.
-const Stamp& TextStamp(const Font& font, FontCache& fonts, const std::string& text)
+void BeginStampPass()
 {
     StampCache& cache = Stamps();
-    std::string key = TextKey(font, text);
-    if (const auto found = cache.texts.find(key); found != cache.texts.end()) {
-        return found->second;
+    if (cache.ellipses.size() >= kMaxEllipseStamps) {
+        cache.ellipses.clear();
     }
-    if (cache.texts.size() >= kMaxTextStamps) {
+    if (cache.textCount >= kMaxTextStamps) {
         cache.texts.clear();
+        cache.textCount = 0;
+    }
+}
+
+TextStampTable& TextStampsFor(const Font& font)
+{
+    return Stamps().texts[FontKey(font)];
+}
+
+const Stamp& TextStamp(const Font& font, FontCache& fonts, const std::string& text)
+{
+    return TextStamp(TextStampsFor(font), font, fonts, text);
+}
+
+const Stamp& TextStamp(TextStampTable& table, const Font& font, FontCache& fonts, const std::string& text)
+{
+    if (const auto found = table.find(text); found != table.end()) {
+        return found->second;
     }
     const QFont& qfont = fonts.Get(font);
     const QString string = QString::fromStdString(text);
@@ -224,7 +238,8 @@ const Stamp& TextStamp(const Font& font, FontCache& fonts, const std::string& te
         p.drawText(QPoint(-area.left(), -area.top()), string);
     }
     FindSpans(stamp);
-    return cache.texts.emplace(std::move(key), std::move(stamp)).first->second;
+    ++Stamps().textCount;
+    return table.emplace(text, std::move(stamp)).first->second;
 }
 
 std::size_t CollectJoinedRun(const DrawList& list, std::size_t i, std::vector<ScreenPoint>& vertices)

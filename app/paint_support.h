@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "fonts.h"
@@ -55,15 +56,23 @@ std::size_t CollectJoinedRun(const DrawList& list, std::size_t i, std::vector<Sc
 struct Stamp {
     QImage image;
     QPoint offset;
-    // The visible part of each row of the image, shared by every copy.
-    std::shared_ptr<const std::vector<ImageRowSpan>> spans;
+    std::vector<ImageRowSpan> spans;  // the visible part of each row of the image
 };
 
-// The stamp of a small ellipse op, and of a text. Both come from one cache,
-// which only the GUI thread may touch; a reference stays valid until the
-// next call.
+// The stamps of small ellipse ops and of texts come from one cache, which
+// only the GUI thread may touch. A pass begins with BeginStampPass; every
+// stamp it looks up stays where it is until the next pass begins.
+void BeginStampPass();
+
 const Stamp& EllipseStamp(const DrawOp& op);
+
+// The text stamps of one font, by text.
+using TextStampTable = std::unordered_map<std::string, Stamp>;
+TextStampTable& TextStampsFor(const Font& font);
+
 const Stamp& TextStamp(const Font& font, FontCache& fonts, const std::string& text);
+// The same, with the font's table looked up already.
+const Stamp& TextStamp(TextStampTable& table, const Font& font, FontCache& fonts, const std::string& text);
 
 // Sets pen and brush only when they change: runs of ops share them.
 class PainterState {

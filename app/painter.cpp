@@ -88,6 +88,7 @@ void PaintDrawList(QPainter& painter, const DrawList& list, FontCache& fonts)
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     const bool stamp = CanStamp(painter);
+    BeginStampPass();
     PainterState state(painter);
     std::vector<ScreenPoint> vertices;
     std::vector<QPointF> polyline;

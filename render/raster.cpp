@@ -13,8 +13,9 @@ namespace {
 constexpr std::uint32_t kOpaque = 0xFF000000u;
 constexpr std::uint32_t kRedBlue = 0x00FF00FFu;
 constexpr double kDegToRadians = std::numbers::pi / 180.0;
-// Pixels beyond the nominal edge of a stroke that may still get coverage.
-constexpr double kFringePx = 0.5;
+// Coordinates beyond this, px, are taken as lying at it: far off any surface,
+// yet small enough for fixed point.
+constexpr double kFarPx = 1e12;
 // Extra room when an ellipse's own radii stand in for its offset curves.
 constexpr double kEllipseSlackPx = 2.0;
 
@@ -54,9 +55,14 @@ bool PixelRange(double lo, double hi, int size, int& first, int& last)
     if (!(hi >= lo) || !std::isfinite(lo) || !std::isfinite(hi)) {
         return false;
     }
-    first = static_cast<int>(std::max(0.0, std::floor(lo)));
-    last = static_cast<int>(std::min(static_cast<double>(size - 1), std::floor(hi)));
-    return first <= last;
+    const double from = std::max(0.0, std::floor(lo));
+    const double to = std::min(static_cast<double>(size - 1), std::floor(hi));
+    if (from > to) {
+        return false;
+    }
+    first = static_cast<int>(from);
+    last = static_cast<int>(to);
+    return true;
 }
 
 // Signed distance, approximately, from (x, y) (relative to the centre) to the
@@ -114,6 +120,13 @@ inline void Cover(std::uint32_t& pixel, std::uint32_t source, long long share)
     pixel = Mix(pixel, source, static_cast<std::uint32_t>(std::clamp(share, 0LL, 256LL)));
 }
 
+// A coordinate in 1/256 pixel, rounded to nearest; coordinates are clipped
+// long before they could overflow.
+inline long long ToFixed(double value)
+{
+    return static_cast<long long>(std::floor(std::clamp(value, -kFarPx, kFarPx) * 256.0 + 0.5));
+}
+
 // Covers the part [lo, hi) of a column of pixels (`vStep` apart), in 1/256 of
 // a pixel, clipped to [0, end).
 inline void CoverInterval(std::uint32_t* column, std::ptrdiff_t vStep, long long end, long long lo,
@@ -156,7 +169,7 @@ void StrokeSteps(PixelSurface& surface, double au, double av, double bu, double 
     const double secant = length / du;  // stroke length per step
     const double slope = dv / du;
     const double halfThickness = style.width / 2.0 * secant;
-    const double capU = std::max(0.0, style.capExtension) / secant;
+    const double capU = std::clamp(style.capExtension, 0.0, kFarPx) / secant;
     const int majorSize = xMajor ? surface.width : surface.height;
     const int minorSize = xMajor ? surface.height : surface.width;
 
@@ -170,8 +183,10 @@ void StrokeSteps(PixelSurface& surface, double au, double av, double bu, double 
         // Only the steps whose interval can reach the surface.
         const double u1 = au + (-halfThickness - 1.0 - av) / slope;
         const double u2 = au + (minorSize + halfThickness + 1.0 - av) / slope;
-        first = std::max(first, static_cast<long long>(std::floor(std::min(u1, u2))));
-        last = std::min(last, static_cast<long long>(std::ceil(std::max(u1, u2))));
+        first = std::max(first,
+                         static_cast<long long>(std::floor(std::clamp(std::min(u1, u2), -kFarPx, kFarPx))));
+        last =
+            std::min(last, static_cast<long long>(std::ceil(std::clamp(std::max(u1, u2), -kFarPx, kFarPx))));
     } else if (av + halfThickness < 0.0 || av - halfThickness > minorSize) {
         return;
     }
@@ -193,11 +208,10 @@ void StrokeSteps(PixelSurface& surface, double au, double av, double bu, double 
     }
     const double phaseStep = towards * secant;
 
-    constexpr double kOne = 256.0;
     const double centre = av + (first + 0.5 - au) * slope;
-    long long lo = std::llround((centre - halfThickness) * kOne);
-    long long hi = std::llround((centre + halfThickness) * kOne);
-    const long long step = std::llround(slope * kOne);
+    long long lo = ToFixed(centre - halfThickness);
+    long long hi = ToFixed(centre + halfThickness);
+    const long long step = ToFixed(slope);
     const std::ptrdiff_t vStep = xMajor ? surface.stride : 1;
     const std::ptrdiff_t uStep = xMajor ? 1 : surface.stride;
     const long long minorEnd = static_cast<long long>(minorSize) << 8;
@@ -245,7 +259,6 @@ void StrokeEllipseSteps(PixelSurface& surface, double cx, double cy, double rx, 
     const std::ptrdiff_t uStep = xMajor ? 1 : surface.stride;
     const double half = width / 2.0;
     const double slopeScale = (rv * rv) / (ru * ru);
-    constexpr double kOne = 256.0;
     // Rows of v the stroke may reach, relative to the centre.
     const double margin = half * std::numbers::sqrt2 + 1.0;
     const double nearest = std::max(-margin, xMajor ? bounds.top : bounds.left) - cv;
@@ -292,9 +305,8 @@ void StrokeEllipseSteps(PixelSurface& surface, double cx, double cy, double rx, 
                 const double qx = xMajor ? along / rx : (v - cx) / rx;
                 const double qy = xMajor ? (cy - v) / ry : -along / ry;
                 if (wedge.Contains(qx, qy)) {
-                    CoverInterval(surface.pixels + uStep * u, vStep, minorEnd,
-                                  std::llround((v - thickness) * kOne), std::llround((v + thickness) * kOne),
-                                  source);
+                    CoverInterval(surface.pixels + uStep * u, vStep, minorEnd, ToFixed(v - thickness),
+                                  ToFixed(v + thickness), source);
                 }
             }
         }
@@ -340,6 +352,11 @@ void RasterStrokeSegment(PixelSurface& surface, double ax, double ay, double bx,
         !std::isfinite(by)) {
         return;
     }
+    // Endpoints are clamped to kFarPx; the angle changes at most negligibly.
+    ax = std::clamp(ax, -kFarPx, kFarPx);
+    ay = std::clamp(ay, -kFarPx, kFarPx);
+    bx = std::clamp(bx, -kFarPx, kFarPx);
+    by = std::clamp(by, -kFarPx, kFarPx);
     const std::uint32_t source = kOpaque | colour;
     const double cap = std::max(0.0, style.capExtension);
     const double lengthSquared = (bx - ax) * (bx - ax) + (by - ay) * (by - ay);
