@@ -35,17 +35,18 @@ BandPool& BandPool::Shared()
     return pool;
 }
 
-void BandPool::Run(int bandCount, const std::function<void(int band)>& job)
+void BandPool::RunBands(int bandCount, BandFunction function, void* context)
 {
     if (helpers_.empty() || bandCount <= 1) {
         for (int band = 0; band < bandCount; ++band) {
-            job(band);
+            function(context, band);
         }
         return;
     }
     {
         const std::lock_guard lock(mutex_);
-        job_ = &job;
+        function_ = function;
+        context_ = context;
         bandCount_ = bandCount;
         nextBand_.store(0);
         busyHelpers_ = static_cast<int>(helpers_.size());
@@ -55,13 +56,14 @@ void BandPool::Run(int bandCount, const std::function<void(int band)>& job)
     TakeBands();
     std::unique_lock lock(mutex_);
     done_.wait(lock, [this] { return busyHelpers_ == 0; });
-    job_ = nullptr;
+    function_ = nullptr;
+    context_ = nullptr;
 }
 
 void BandPool::TakeBands()
 {
     for (int band = nextBand_.fetch_add(1); band < bandCount_; band = nextBand_.fetch_add(1)) {
-        (*job_)(band);
+        function_(context_, band);
     }
 }
 

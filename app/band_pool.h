@@ -3,7 +3,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -25,10 +24,18 @@ public:
 
     int HelperCount() const { return static_cast<int>(helpers_.size()); }
 
-    // Runs job(band) for every band in [0, bandCount) and returns when all are done.
-    void Run(int bandCount, const std::function<void(int band)>& job);
+    // Runs job(band) for every band in [0, bandCount) and returns when all
+    // are done. Takes the job by reference, so a pass allocates nothing here.
+    template <typename Job>
+    void Run(int bandCount, Job& job)
+    {
+        RunBands(
+            bandCount, [](void* context, int band) { (*static_cast<Job*>(context))(band); }, &job);
+    }
 
 private:
+    using BandFunction = void (*)(void* context, int band);
+    void RunBands(int bandCount, BandFunction function, void* context);
     void TakeBands();
     void HelperLoop();
 
@@ -36,7 +43,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
-    const std::function<void(int)>* job_ = nullptr;
+    BandFunction function_ = nullptr;
+    void* context_ = nullptr;
     int bandCount_ = 0;
     std::atomic<int> nextBand_{0};
     int busyHelpers_ = 0;

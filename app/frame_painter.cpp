@@ -132,8 +132,10 @@ Item PainterItem(std::size_t op, double top, double bottom)
 void Prepare(const DrawList& list, FontCache& fonts, std::vector<Item>& items)
 {
     items.clear();
-    std::vector<ScreenPoint> vertices;
-    std::vector<TextStampTable*> tables(list.fonts.size(), nullptr);
+    // Kept from pass to pass, like `items`: a pass should not allocate.
+    thread_local std::vector<ScreenPoint> vertices;
+    thread_local std::vector<TextStampTable*> tables;
+    tables.assign(list.fonts.size(), nullptr);
     const std::size_t count = list.ops.size();
     for (std::size_t i = 0; i < count; ++i) {
         const DrawOp& op = list.ops[i];
@@ -240,9 +242,13 @@ void Prepare(const DrawList& list, FontCache& fonts, std::vector<Item>& items)
 class BandPainter {
 public:
     // `bits` is the frame's first row; the frame itself is not touched here,
-    // as bands are drawn on several threads at once.
-    BandPainter(uchar* bits, int width, qsizetype bytesPerLine, QImage::Format format, int top, int rows)
-        : bits_(bits + static_cast<std::ptrdiff_t>(top) * bytesPerLine),
+    // as bands are drawn on several threads at once. `view` is this band's
+    // slot for a QImage over its rows, kept from pass to pass: the painter
+    // engine an image makes on first use stays with it.
+    BandPainter(QImage& view, uchar* bits, int width, qsizetype bytesPerLine, QImage::Format format, int top,
+                int rows)
+        : view_(view),
+          bits_(bits + static_cast<std::ptrdiff_t>(top) * bytesPerLine),
           width_(width),
           rows_(rows),
           bytesPerLine_(bytesPerLine),
@@ -254,7 +260,10 @@ public:
     void Draw(const DrawList& list, const DrawOp& op)
     {
         if (!painter_) {
-            view_ = QImage(bits_, width_, rows_, bytesPerLine_, format_);
+            if (view_.constBits() != bits_ || view_.width() != width_ || view_.height() != rows_ ||
+                view_.bytesPerLine() != bytesPerLine_ || view_.format() != format_) {
+                view_ = QImage(bits_, width_, rows_, bytesPerLine_, format_);
+            }
             painter_.emplace(&view_);
             painter_->setRenderHint(QPainter::Antialiasing, true);
             painter_->translate(0, -top_);
@@ -296,13 +305,13 @@ public:
     }
 
 private:
+    QImage& view_;  // the band's rows of the frame, not a copy
     uchar* bits_;
     int width_;
     int rows_;
     qsizetype bytesPerLine_;
     QImage::Format format_;
     int top_;
-    QImage view_;  // the band's rows of the frame, not a copy; made on first use
     std::optional<QPainter> painter_;
     std::optional<PainterState> state_;
 };
@@ -381,17 +390,24 @@ void PaintDrawList(QImage& frame, const DrawList& list, FontCache& fonts)
     const QImage::Format format = frame.format();
     std::uint32_t* pixels = reinterpret_cast<std::uint32_t*>(bits);
     const std::ptrdiff_t stride = bytesPerLine / 4;
+    thread_local std::vector<QImage> viewsOfThisThread;
+    viewsOfThisThread.resize(static_cast<std::size_t>(bandCount));
+    // The bands run on other threads too, whose own thread_local copies are
+    // not these: they reach the calling thread's through references only.
+    std::vector<QImage>& views = viewsOfThisThread;
     const std::vector<Item>& work = items;
     const std::vector<std::vector<std::size_t>>& perBand = bandItems;
-    BandPool::Shared().Run(bandCount, [&](int band) {
+    auto drawBand = [&](int band) {
         const int top = band * bandRows;
         const int rows = std::min(bandRows, height - top);
         PixelSurface surface{pixels + stride * top, width, rows, stride};
-        BandPainter painter(bits, width, bytesPerLine, format, top, rows);
+        BandPainter painter(views[static_cast<std::size_t>(band)], bits, width, bytesPerLine, format, top,
+                            rows);
         for (const std::size_t i : perBand[static_cast<std::size_t>(band)]) {
             DrawItem(surface, top, work[i], list, painter);
         }
-    });
+    };
+    BandPool::Shared().Run(bandCount, drawBand);
 }
 
 }  // namespace kb
