@@ -160,11 +160,17 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) {
+            if (run.error_occurred) {
                 continue;
             }
             const std::string name = run.run_name.function_name;
             const double wall = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Aggregate) {
+                if (run.aggregate_name == "median") {
+                    median_[name] = wall;
+                }
+                continue;
+            }
             const auto found = fastest_.find(name);
             if (found == fastest_.end() || wall < found->second) {
                 fastest_[name] = wall;
@@ -172,12 +178,14 @@ public:
         }
     }
 
+    // With repetitions, of the medians; otherwise of the single runs.
     void PrintRatios() const
     {
+        const std::map<std::string, double>& times = median_.empty() ? fastest_ : median_;
         for (const Size size : {kSmall, kLarge}) {
-            const auto pass = fastest_.find("BM_ScenePass/" + SizeName(size));
-            const auto fill = fastest_.find("BM_WhiteFill/" + SizeName(size));
-            if (pass == fastest_.end() || fill == fastest_.end() || fill->second <= 0.0) {
+            const auto pass = times.find("BM_ScenePass/" + SizeName(size));
+            const auto fill = times.find("BM_WhiteFill/" + SizeName(size));
+            if (pass == times.end() || fill == times.end() || fill->second <= 0.0) {
                 continue;
             }
             std::printf("ratio %s: %.2f\n", SizeName(size).c_str(), pass->second / fill->second);
@@ -186,6 +194,7 @@ public:
 
 private:
     std::map<std::string, double> fastest_;
+    std::map<std::string, double> median_;
 };
 
 // About one turn of the crystal: the glyph and stamp caches are full by then.
