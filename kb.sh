@@ -55,4 +55,4 @@ if [ "$mode" = run ]; then
     exec "build/$preset/app/kristallbeugung"
 fi
 
-ctest --preset "$preset" -j "$jobs"
+ctest --preset "$preset" -j "$jobs" --output-on-failure

@@ -52,22 +52,20 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# A free display number, from :87 upwards.
-display=87
-while [[ -e /tmp/.X${display}-lock || -e /tmp/.X11-unix/X${display} ]]; do
-    display=$((display + 1))
-    [[ $display -lt 187 ]] || fail "no free X display number found"
-done
-export DISPLAY=:$display
+# Xvfb picks a free display itself and reports its number, so that runs side
+# by side cannot collide. -noreset: otherwise the server resets when its last
+# client leaves, as the probing xdotool does, and a program connecting in that
+# moment is turned away.
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    [[ -s $work/display ]] && break
     kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     sleep 0.1
 done
+[[ -s $work/display ]] || fail "Xvfb reported no display number"
+export DISPLAY=:$(tr -d '[:space:]' <"$work/display")
 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
 
 "$app" >"$work/app.log" 2>&1 &
