@@ -54,11 +54,11 @@ StrokeStyle StrokeStyleOf(const Pen& pen)
     const int width = std::max(1, pen.width);
     style.width = width;
     if (pen.style == PenStyle::Dash) {
-        style.dashOn = 6.0 * width;
-        style.dashOff = 3.0 * width;
+        style.dashOn = kDashOn * width;
+        style.dashOff = kDashOff * width;
     } else if (pen.style == PenStyle::Dot) {
-        style.dashOn = 1.0 * width;
-        style.dashOff = 2.0 * width;
+        style.dashOn = kDotOn * width;
+        style.dashOff = kDotOff * width;
     } else if (width > 1) {
         style.capExtension = width / 2.0;
     }
@@ -189,12 +189,9 @@ void Prepare(const DrawList& list, FontCache& fonts, std::vector<Item>& items)
                     break;
                 }
                 Item item = EllipseItem(ItemKind::Arc, box, op.pen, op.pen.colour);
-                item.startDeg = RayAngleDeg(box, op.c[4], op.c[5]);
-                double span = RayAngleDeg(box, op.c[6], op.c[7]) - item.startDeg;
-                while (span <= 0.0) {
-                    span += 360.0;
-                }
-                item.spanDeg = span;
+                const ArcAngles angles = ArcAnglesOf(op, box);
+                item.startDeg = angles.startDeg;
+                item.spanDeg = angles.spanDeg;
                 items.push_back(item);
                 break;
             }
@@ -274,14 +271,7 @@ public:
         switch (op.kind) {
             case DrawOpKind::Polygon: {
                 state_->SetBrush(op.brush);
-                QPolygonF polygon;
-                polygon.reserve(static_cast<qsizetype>(op.pointCount));
-                const double off = op.pen.style == PenStyle::Clear ? 0.0 : StrokeOffset(op.pen);
-                for (std::size_t k = 0; k < op.pointCount; ++k) {
-                    const ScreenPoint& sp = list.points[op.firstPoint + k];
-                    polygon << QPointF(sp.x + off, sp.y + off);
-                }
-                p.drawPolygon(polygon);
+                p.drawPolygon(PolygonOf(list, op));
                 break;
             }
             case DrawOpKind::Ellipse:
@@ -290,13 +280,9 @@ public:
                 break;
             case DrawOpKind::Arc: {
                 const QRectF box = StrokeBox(op);
-                const double start = RayAngleDeg(box, op.c[4], op.c[5]);
-                double span = RayAngleDeg(box, op.c[6], op.c[7]) - start;
-                while (span <= 0.0) {
-                    span += 360.0;
-                }
-                p.drawArc(box, static_cast<int>(std::lround(start * kQtAngleUnitsPerDeg)),
-                          static_cast<int>(std::lround(span * kQtAngleUnitsPerDeg)));
+                const ArcAngles angles = ArcAnglesOf(op, box);
+                p.drawArc(box, static_cast<int>(std::lround(angles.startDeg * kQtAngleUnitsPerDeg)),
+                          static_cast<int>(std::lround(angles.spanDeg * kQtAngleUnitsPerDeg)));
                 break;
             }
             default:

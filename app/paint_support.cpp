@@ -112,9 +112,9 @@ QPen MakePen(const Pen& pen)
     q.setJoinStyle(Qt::RoundJoin);
     q.setCapStyle(pen.width > 1 ? Qt::RoundCap : Qt::FlatCap);
     if (pen.style == PenStyle::Dash) {
-        q.setDashPattern({6.0, 3.0});
+        q.setDashPattern({kDashOn, kDashOff});
     } else if (pen.style == PenStyle::Dot) {
-        q.setDashPattern({1.0, 2.0});
+        q.setDashPattern({kDotOn, kDotOff});
     }
     return q;
 }
@@ -158,6 +158,29 @@ double RayAngleDeg(const QRectF& box, int x, int y)
     const double dx = x - box.center().x();
     const double dy = box.center().y() - y;
     return std::atan2(dy / ry, dx / rx) * kDegPerRad;
+}
+
+ArcAngles ArcAnglesOf(const DrawOp& op, const QRectF& box)
+{
+    ArcAngles angles;
+    angles.startDeg = RayAngleDeg(box, op.c[4], op.c[5]);
+    angles.spanDeg = RayAngleDeg(box, op.c[6], op.c[7]) - angles.startDeg;
+    while (angles.spanDeg <= 0.0) {
+        angles.spanDeg += 360.0;
+    }
+    return angles;
+}
+
+QPolygonF PolygonOf(const DrawList& list, const DrawOp& op)
+{
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(op.pointCount));
+    const double off = op.pen.style == PenStyle::Clear ? 0.0 : StrokeOffset(op.pen);
+    for (std::size_t p = 0; p < op.pointCount; ++p) {
+        const ScreenPoint& sp = list.points[op.firstPoint + p];
+        polygon << QPointF(sp.x + off, sp.y + off);
+    }
+    return polygon;
 }
 
 QBrush MakeBrush(const Brush& brush)

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
+#include <QPolygonF>
 #include <QRectF>
 #include <cstddef>
 #include <memory>
@@ -24,6 +25,12 @@ inline constexpr int kQtAngleUnitsPerDeg = 16;
 // in every pass; each distinct one is rasterised once and then stamped.
 inline constexpr int kMaxStampedEllipsePx = 96;
 
+// Dash patterns in pen widths: drawn, then left out.
+inline constexpr double kDashOn = 6.0;
+inline constexpr double kDashOff = 3.0;
+inline constexpr double kDotOn = 1.0;
+inline constexpr double kDotOff = 2.0;
+
 QPen MakePen(const Pen& pen);
 // The pen for separate square-ended segments of a wide solid stroke.
 QPen SegmentPen(const Pen& pen);
@@ -44,6 +51,17 @@ QRectF StrokeBox(const DrawOp& op);
 // Angle in degrees, counterclockwise on the screen, of the ellipse point that
 // the ray from the box centre through (x, y) meets.
 double RayAngleDeg(const QRectF& box, int x, int y);
+
+// Where an arc op starts and how far it runs counterclockwise, in degrees
+// (0 < spanDeg <= 360), on the ellipse inscribed in `box`.
+struct ArcAngles {
+    double startDeg = 0.0;
+    double spanDeg = 0.0;
+};
+ArcAngles ArcAnglesOf(const DrawOp& op, const QRectF& box);
+
+// A polygon op's points, on pixel centres when its pen is odd-width.
+QPolygonF PolygonOf(const DrawList& list, const DrawOp& op);
 
 // Joined runs of segments with the same solid pen become one polyline, and
 // straight runs within it one segment: each vertex costs a stroker a set-up

@@ -145,26 +145,14 @@ void PaintDrawList(QPainter& painter, const DrawList& list, FontCache& fonts)
             }
             case DrawOpKind::Arc: {
                 const QRectF box = StrokeBox(op);
-                const double start = RayAngleDeg(box, op.c[4], op.c[5]);
-                const double end = RayAngleDeg(box, op.c[6], op.c[7]);
-                double span = end - start;
-                while (span <= 0.0) {
-                    span += 360.0;
-                }
-                StrokeCurve(painter, state, op.pen, box, false, start, span, lines);
+                const ArcAngles angles = ArcAnglesOf(op, box);
+                StrokeCurve(painter, state, op.pen, box, false, angles.startDeg, angles.spanDeg, lines);
                 break;
             }
             case DrawOpKind::Polygon: {
                 state.SetPen(op.pen);
                 state.SetBrush(op.brush);
-                QPolygonF polygon;
-                polygon.reserve(static_cast<qsizetype>(op.pointCount));
-                const double off = op.pen.style == PenStyle::Clear ? 0.0 : StrokeOffset(op.pen);
-                for (std::size_t p = 0; p < op.pointCount; ++p) {
-                    const ScreenPoint& sp = list.points[op.firstPoint + p];
-                    polygon << QPointF(sp.x + off, sp.y + off);
-                }
-                painter.drawPolygon(polygon);
+                painter.drawPolygon(PolygonOf(list, op));
                 break;
             }
             case DrawOpKind::FillRect:

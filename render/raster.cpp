@@ -17,15 +17,11 @@ constexpr double kDegToRadians = std::numbers::pi / 180.0;
 // yet small enough for fixed point.
 constexpr double kFarPx = 1e12;
 // Extra room when an ellipse's own radii stand in for its offset curves.
+// How far past its rim a filled ellipse can leave ink: half a pixel for a
+// circle; for an ellipse, whose scaled copies only approximate its offset
+// curves, with room to spare.
+constexpr double kCircleFringePx = 0.5;
 constexpr double kEllipseSlackPx = 2.0;
-
-// How far beyond a radius a stroke of half-width `half` and its fringe can
-// reach: exactly for a circle, with room to spare for an ellipse, whose
-// offset curves its own scaled copies only approximate.
-double RingReach(double rx, double ry, double half)
-{
-    return half + (rx == ry ? 0.5 : kEllipseSlackPx);
-}
 
 // `source` (opaque) over `target` with `coverage` (0..256), all four channels.
 inline std::uint32_t Mix(std::uint32_t target, std::uint32_t source, std::uint32_t coverage)
@@ -424,7 +420,7 @@ void RasterFillEllipse(PixelSurface& surface, double cx, double cy, double rx, d
         return;
     }
     const std::uint32_t source = kOpaque | colour;
-    const double reach = RingReach(rx, ry, 0.0);
+    const double reach = rx == ry ? kCircleFringePx : kEllipseSlackPx;
     const double outerX = rx + reach;
     const double outerY = ry + reach;
     const double coreX = rx - reach;
