@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <utility>
 
-#include "painter.h"
+#include "paint/painter.h"
 
 namespace kb {
 
@@ -16,33 +16,18 @@ DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent)
 DrawList DrawingArea::ShowList(DrawList list)
 {
     std::swap(list_, list);
-    frameCurrent_ = false;
     update();
     return list;
 }
 
 void DrawingArea::paintEvent(QPaintEvent*)
 {
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (frame_.size() != pixels || frame_.devicePixelRatio() != ratio) {
-        frame_ = QImage(pixels, QImage::Format_RGB32);
-        frame_.setDevicePixelRatio(ratio);
-        frame_.fill(Qt::white);
-        frameCurrent_ = false;
-    }
-    if (!frameCurrent_) {
-        // A pass starts by clearing its view; like a canvas, the frame keeps
-        // whatever the pass leaves alone.
-        if (list_.ops.empty()) {
-            frame_.fill(Qt::white);
-        } else {
-            PaintDrawList(frame_, list_, fonts_);
-        }
-        frameCurrent_ = true;
-    }
     QPainter painter(this);
-    painter.drawImage(QPointF(0, 0), frame_);
+    if (list_.ops.empty()) {
+        painter.fillRect(rect(), Qt::white);  // before the first pass
+        return;
+    }
+    PaintDrawList(painter, list_, cache_);
 }
 
 }  // namespace kb

@@ -18,7 +18,7 @@
 #include "compact_style.h"
 #include "model/diffractogram.h"
 #include "model/rotation.h"
-#include "painter.h"
+#include "paint/painter.h"
 #include "up_down.h"
 
 namespace kb {

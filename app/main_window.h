@@ -5,7 +5,7 @@
 #include <span>
 
 #include "drawing_area.h"
-#include "fonts.h"
+#include "paint/fonts.h"
 #include "model/sim_state.h"
 #include "render/draw_list.h"
 #include "render/scene.h"

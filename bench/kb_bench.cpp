@@ -15,24 +15,38 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/painter.h"
+#include "paint/painter.h"
+#include "paint/stamps.h"
 
 namespace {
 
+// A drawing area in logical pixels and the device pixel ratio it is shown at.
 struct Size {
     int width;
     int height;
+    int ratio;
 };
 
-constexpr Size kSmall{792, 568};
-constexpr Size kLarge{3840, 2160};
+constexpr Size kSizes[] = {{792, 568, 1}, {1920, 1080, 1}, {3840, 2160, 1}, {1920, 1080, 2}};
+// The two configurations with the same device pixels, for the high-DPI goal.
+constexpr Size kDeviceTwin{3840, 2160, 1};
+constexpr Size kHighDpi{1920, 1080, 2};
 
 std::string SizeName(Size size)
 {
-    return std::to_string(size.width) + "x" + std::to_string(size.height);
+    return std::to_string(size.width) + "x" + std::to_string(size.height) + "@" + std::to_string(size.ratio);
+}
+
+// The frame a pass is painted into: the drawing area's device pixels.
+QImage MakeFrame(Size size)
+{
+    QImage image(size.width * size.ratio, size.height * size.ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(size.ratio);
+    return image;
 }
 
 long ResidentKiB()
@@ -78,9 +92,11 @@ bool SetUpMatches(const kb::TForm1& form, Size size, benchmark::State& state)
 }
 
 // Paints a pass the way the window does, into an image of the drawing area.
-void PaintInto(QImage& image, const kb::DrawList& list, kb::FontCache& fonts)
+void PaintInto(QImage& image, const kb::DrawList& list, kb::PaintCache& cache)
 {
-    kb::PaintDrawList(image, list, fonts);
+    QPainter painter(&image);
+    kb::PaintDrawList(painter, list, cache);
+    painter.end();
     benchmark::DoNotOptimize(image.constBits());
 }
 
@@ -90,11 +106,11 @@ void BM_ScenePass(benchmark::State& state, Size size)
     if (!SetUpMatches(*form, size, state)) {
         return;
     }
-    QImage image(size.width, size.height, QImage::Format_RGB32);
-    kb::FontCache fonts;
+    QImage image = MakeFrame(size);
+    kb::PaintCache cache;
     for (auto _ : state) {
         form->DrawScene();
-        PaintInto(image, form->LatestPass(), fonts);
+        PaintInto(image, form->LatestPass(), cache);
     }
     state.counters["ops"] = static_cast<double>(form->LatestPass().ops.size());
 }
@@ -117,16 +133,16 @@ void BM_PaintOnly(benchmark::State& state, Size size)
     if (!SetUpMatches(*form, size, state)) {
         return;
     }
-    QImage image(size.width, size.height, QImage::Format_RGB32);
-    kb::FontCache fonts;
+    QImage image = MakeFrame(size);
+    kb::PaintCache cache;
     for (auto _ : state) {
-        PaintInto(image, form->LatestPass(), fonts);
+        PaintInto(image, form->LatestPass(), cache);
     }
 }
 
 void BM_WhiteFill(benchmark::State& state, Size size)
 {
-    QImage image(size.width, size.height, QImage::Format_RGB32);
+    QImage image = MakeFrame(size);
     for (auto _ : state) {
         QPainter painter(&image);
         painter.fillRect(image.rect(), Qt::white);
@@ -149,9 +165,7 @@ void BM_Startup(benchmark::State& state)
 }
 
 // Keeps the console output and remembers the wall time per iteration of every
-// plain run, so that the ratios can be printed after the table. Wall time,
-// since a pass is painted on every core and the CPU time of the calling
-// thread would leave the helpers' share out.
+// plain run, so that the ratios can be printed after the table.
 class RatioReporter final : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
@@ -182,13 +196,23 @@ public:
     void PrintRatios() const
     {
         const std::map<std::string, double>& times = median_.empty() ? fastest_ : median_;
-        for (const Size size : {kSmall, kLarge}) {
-            const auto pass = times.find("BM_ScenePass/" + SizeName(size));
-            const auto fill = times.find("BM_WhiteFill/" + SizeName(size));
-            if (pass == times.end() || fill == times.end() || fill->second <= 0.0) {
-                continue;
+        const auto ratio = [&](const std::string& a, const std::string& b) {
+            const auto x = times.find(a);
+            const auto y = times.find(b);
+            return x == times.end() || y == times.end() || y->second <= 0.0 ? -1.0 : x->second / y->second;
+        };
+        std::printf("cores: %u\n", std::thread::hardware_concurrency());
+        for (const Size size : kSizes) {
+            const double r = ratio("BM_ScenePass/" + SizeName(size), "BM_WhiteFill/" + SizeName(size));
+            if (r >= 0.0) {
+                std::printf("ratio %s: %.2f\n", SizeName(size).c_str(), r);
             }
-            std::printf("ratio %s: %.2f\n", SizeName(size).c_str(), pass->second / fill->second);
+        }
+        const double twin =
+            ratio("BM_ScenePass/" + SizeName(kHighDpi), "BM_ScenePass/" + SizeName(kDeviceTwin));
+        if (twin >= 0.0) {
+            std::printf("pass %s / pass %s: %.2f\n", SizeName(kHighDpi).c_str(),
+                        SizeName(kDeviceTwin).c_str(), twin);
         }
     }
 
@@ -255,7 +279,7 @@ int main(int argc, char** argv)
         }
     }
 
-    for (const Size size : {kSmall, kLarge}) {
+    for (const Size size : kSizes) {
         benchmark::RegisterBenchmark(("BM_ScenePass/" + SizeName(size)).c_str(), BM_ScenePass, size)
             ->Unit(benchmark::kMicrosecond)
             ->UseRealTime();

@@ -1,6 +1,5 @@
 #include "fonts.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFontMetricsF>

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QCache>
+#include <QHashFunctions>
+#include <QImage>
+#include <QPointF>
+#include <QString>
+#include <string>
+
+#include "fonts.h"
+#include "render/draw_list.h"
+
+namespace kb {
+
+// A shape drawn once into an image at the device pixel ratio. The image's
+// top-left corner lies `offset` logical pixels from the op's anchor: the
+// corner of an ellipse's box, the top-left corner of a text's cell.
+struct Stamp {
+    QImage image;
+    QPointF offset;
+};
+
+// What the painter reuses from pass to pass on a raster device: the fonts,
+// and the small ellipses (lattice points, reciprocal discs, the rings on the
+// Ewald circle) and texts of the scene as images. Every entry is keyed by
+// what it is drawn with, so a new window size or pixel ratio simply makes new
+// entries; the least used ones go first once a cache is full. Only the GUI
+// thread may use it.
+//
+// Texts are images rather than QStaticText: the raster engine draws glyphs
+// above 64 device pixels as outlines, anew in every pass, which made the
+// labels half of a pass at 3840 x 2160.
+class PaintCache {
+public:
+    PaintCache();
+
+    // Ellipses whose box is at most this many logical pixels wide and high
+    // are stamped; larger ones are drawn as shapes.
+    static constexpr int kMaxStampedEllipsePx = 96;
+
+    FontCache& Fonts() { return fonts_; }
+
+    // The stamp of an ellipse op at the given device pixel ratio. Valid until
+    // the next call.
+    const Stamp& Ellipse(const DrawOp& op, qreal ratio);
+
+    // The stamp of `text` in `font` at the given device pixel ratio; `fontKey`
+    // is FontKey(font), made once per font of a pass. Valid until the next call.
+    const Stamp& Text(const Font& font, const QString& fontKey, const std::string& text, qreal ratio);
+
+    static QString FontKey(const Font& font);
+
+private:
+    struct EllipseKey {
+        int width = 0;  // logical px, of the op's box
+        int height = 0;
+        Pen pen;
+        Brush brush;
+        qreal ratio = 1.0;
+
+        friend bool operator==(const EllipseKey&, const EllipseKey&) = default;
+        friend size_t qHash(const EllipseKey& key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.width, key.height, key.pen.colour, key.pen.width,
+                              static_cast<int>(key.pen.style), key.brush.colour,
+                              static_cast<int>(key.brush.style), key.ratio);
+        }
+    };
+
+    FontCache fonts_;
+    QCache<EllipseKey, Stamp> ellipses_;  // cost: KiB of pixels
+    QCache<QString, Stamp> texts_;        // cost: KiB of pixels
+};
+
+}  // namespace kb
