@@ -18,7 +18,7 @@ esac
 
 packages=(
     cmake make g++ pkg-config
-    qt6-base-dev libgl-dev fonts-liberation2 libxkbcommon-dev
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-liberation2 libxkbcommon-dev
     libbenchmark-dev
     xvfb xauth xdotool imagemagick
     desktop-file-utils appstream

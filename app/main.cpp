@@ -1,42 +1,98 @@
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "command_line.h"
 #include "main_window.h"
 
 namespace {
 
-// Without a display the toolkit would abort with a plugin error; say instead
-// in one line what to do.
-bool HasDisplay()
+bool IsSet(const char* variable)
 {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform != nullptr && *platform != '\0') {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// A platform chosen by argument or environment is the toolkit's to open.
+bool PlatformChosen(int argc, char** argv)
+{
+    if (IsSet("QT_QPA_PLATFORM")) {
         return true;
     }
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void Print(const QString& text, bool toStandardError)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::FILE* stream = toStandardError ? stderr : stdout;
+    std::fputs(bytes.constData(), stream);
+    if (!text.endsWith(QLatin1Char('\n'))) {
+        std::fputc('\n', stream);
+    }
+}
+
+// The dialogs of the toolkit (files, printing, message boxes) speak the
+// program's language.
+void LoadGermanToolkitTexts(QTranslator& translator)
+{
+    if (translator.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&translator);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (!HasDisplay()) {
-        std::fprintf(stderr,
-                     "kristallbeugung: no display found; start it on a desktop, or without one as "
-                     "\"xvfb-run -a kristallbeugung\".\n");
-        return 2;
+    // Without a display the toolkit would abort with a plugin error. Where no
+    // platform is chosen, the program starts without one and says, once it
+    // knows that a window is wanted, in one line what to do; exports, help
+    // and the version need no display at all.
+    const bool noDisplay = !PlatformChosen(argc, argv) && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY");
+    if (!PlatformChosen(argc, argv) && (noDisplay || kb::WantsNoWindow(argc, argv))) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kristallbeugung"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kristallbeugung"));
+    QApplication::setApplicationName(QStringLiteral("kristallbeugung"));
+    QApplication::setApplicationVersion(QStringLiteral(KB_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("de.kristallbeugung.Kristallbeugung"));
+    QTranslator toolkitTexts;
+    LoadGermanToolkitTexts(toolkitTexts);
+
+    const kb::CommandLineParse parsed = kb::ParseCommandLine(QApplication::arguments());
+    if (!parsed.request) {
+        Print(parsed.text, parsed.toStandardError);
+        return parsed.exitCode;
+    }
+    const kb::CommandLineRequest& request = *parsed.request;
+    if (!request.Exports() && noDisplay) {
+        std::fprintf(stderr,
+                     "kristallbeugung: no display found; start it on a desktop, or without one as "
+                     "\"xvfb-run -a kristallbeugung\".\n");
+        return kb::kExitBadInput;
+    }
+
     kb::TForm1 form1;
+    kb::ApplyRequest(request, form1);
+    if (request.Exports()) {
+        const QString problem = kb::WriteExports(request, form1);
+        if (!problem.isEmpty()) {
+            Print(problem, true);
+            return kb::kExitBadInput;
+        }
+        return 0;
+    }
     form1.show();
     return app.exec();
 }

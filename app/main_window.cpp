@@ -321,8 +321,9 @@ void TForm1::DrawScene()
         return;  // the pass is not defined before the model is initialised
     }
     SceneInput input;
-    input.viewWidthPx = width() - Panel1->width();
-    input.viewHeightPx = height();
+    const QSize view = ViewSize();
+    input.viewWidthPx = view.width();
+    input.viewHeightPx = view.height();
     input.flags = ReadDisplayFlags();
     input.decimalSeparator = QLocale().decimalPoint().toStdString();
     input.omegaBoxTop = Edit3->y();

@@ -6,11 +6,15 @@
 
 #include "drawing_area.h"
 #include "paint/fonts.h"
+#include "paint/picture_export.h"
 #include "model/sim_state.h"
 #include "render/draw_list.h"
 #include "render/scene.h"
 
+class QAction;
 class QButtonGroup;
+class QMenuBar;
+class QShortcut;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -75,6 +79,27 @@ public:
     void Timer1Timer();
     void DisplayControlClick();
 
+    // The classroom tools: the menu bar's handlers, and what the command line
+    // asks of the window.
+    void SavePictureClick();
+    void CopyPictureClick();
+    void SaveValuesClick();
+    void PrintClick();
+    void SetFullScreen(bool on);
+    void AboutClick();
+
+    // The drawing area's size in logical pixels: the client area below the
+    // menu bar, left of the panel.
+    QSize ViewSize() const;
+    void SetViewSize(QSize view);
+    // Turns the crystal by `degrees` through the rotation step, tick by tick,
+    // recording peaks as the running timer would.
+    void TurnCrystal(double degrees);
+    // Writes the value table of the recorded reflections; an empty string
+    // or the message to show.
+    QString SaveValues(const QString& fileName) const;
+    PictureInfo PictureDescription() const;
+
     int RadioGroup1ItemIndex() const;
     void SetRadioGroup1ItemIndex(int index);
 
@@ -127,6 +152,10 @@ public:
     QGroupBox* RadioGroup1 = nullptr;
     QButtonGroup* radioGroup1Items_ = nullptr;
 
+    QMenuBar* menuBar_ = nullptr;
+    QAction* fullScreenAction_ = nullptr;
+    QShortcut* leaveFullScreen_ = nullptr;
+
 protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -134,6 +163,9 @@ protected:
 
 private:
     void BuildLayout();
+    void BuildMenuBar();
+    int ClientTop() const;
+    void ReportFailure(const QString& title, const QString& message);
     void WireEvents();
     void ApplyReadouts(const Readouts& readouts);
     void SyncRotationCaption();

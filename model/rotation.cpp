@@ -6,7 +6,10 @@
 namespace kb {
 namespace {
 
-float StepRad(const SimState& s) { return Single(static_cast<double>(kRotationStepDeg) * s.DegToRad); }
+float StepRad(const SimState& s)
+{
+    return Single(static_cast<double>(kRotationStepDeg) * s.DegToRad);
+}
 
 void SetWindowAround(SimState& s, float centre)
 {
@@ -15,7 +18,10 @@ void SetWindowAround(SimState& s, float centre)
     s.WindowEnd = Single(half + centre);
 }
 
-const Reflex& Entry(const SimState& s, int index) { return s.ReflexTable[static_cast<std::size_t>(index)]; }
+const Reflex& Entry(const SimState& s, int index)
+{
+    return s.ReflexTable[static_cast<std::size_t>(index)];
+}
 
 }  // namespace
 
@@ -78,6 +84,25 @@ void ResetToGroundPosition(SimState& s)
     // a diffracted beam at an angle where nothing can reflect.
     s.NextReflex = -1;
     SetWindowAround(s, s.Omega);
+}
+
+void AlignSweepWithCrystal(SimState& s)
+{
+    if (s.ReflexCount <= 0) {
+        return;
+    }
+    int position = 0;
+    while (position < s.ReflexCount) {
+        SetWindowAround(s, Entry(s, s.SweepOrder[static_cast<std::size_t>(position)]).OmegaBragg);
+        if (s.WindowEnd >= s.Omega) {
+            break;
+        }
+        ++position;
+    }
+    position = std::min(position, s.ReflexCount - 1);
+    s.SweepPos = position;
+    s.NextReflex = s.SweepOrder[static_cast<std::size_t>(position)];
+    SetWindowAround(s, Entry(s, s.NextReflex).OmegaBragg);
 }
 
 void PlaceInBraggPosition(SimState& s, int index)

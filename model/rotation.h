@@ -6,10 +6,10 @@
 
 namespace kb {
 
-constexpr float kRotationStepDeg = 0.25f;     // per timer tick
+constexpr float kRotationStepDeg = 0.25f;    // per timer tick
 constexpr float kBraggHalfWindowDeg = 1.0f;  // the window reaches one degree either side
 constexpr double kFadeScale = 255.0;
-constexpr std::uint32_t kFastestIntervalMs = 10;  // "schneller" stops shortening at or below this
+constexpr std::uint32_t kFastestIntervalMs = 10;     // "schneller" stops shortening at or below this
 constexpr std::uint32_t kSlowestIntervalMs = 60000;  // "langsamer" never goes past one minute
 
 // Steps 1 to 3 of a timer tick: turn by a quarter degree and decide whether the
@@ -28,6 +28,14 @@ void StepToNextReflex(SimState& s);
 // "Grundposition": crystal at 0, no reflection active or headed for, marks unset.
 // The sweep starts afresh at position 0 once the crystal leaves -1..+1 degree.
 void ResetToGroundPosition(SimState& s);
+
+// Heads the sweep for the first reflection whose Bragg window the crystal
+// has not yet passed at its present angle, as the sweep stands after
+// "Grundposition" at 0 degrees. A turn that starts here meets every
+// reflection once per full turn, whatever the sweep was heading for before
+// (the sweep that the initialisation leaves reaches position 0 only after a
+// wrap). Past every window, it heads for the last one, so the next tick wraps.
+void AlignSweepWithCrystal(SimState& s);
 
 // Places table entry `index` in exact Bragg position (feature codes 32 and 33).
 void PlaceInBraggPosition(SimState& s, int index);

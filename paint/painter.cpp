@@ -24,8 +24,10 @@ constexpr double kDashOff = 3.0;
 constexpr double kDotOn = 1.0;
 constexpr double kDotOff = 2.0;
 
-// Largest deviation of the chords that stand in for a curve, device px.
-constexpr double kChordToleranceDevicePx = 0.2;
+// Largest deviation of the chords that stand in for a curve, logical px:
+// below what an antialiased one-pixel line shows. Each chord costs the
+// engine a line set-up, so the count matters at every ratio alike.
+constexpr double kChordTolerancePx = 0.25;
 constexpr int kMinChordsPerTurn = 16;
 
 // Odd widths are centred on pixel centres, even widths on pixel edges, so
@@ -114,13 +116,12 @@ ArcAngles ArcAnglesOf(const DrawOp& op, const QRectF& box)
 
 // Chords along the ellipse inscribed in `box`, from `startDeg` counterclockwise
 // through `spanDeg`, appended to `lines`.
-void AppendChords(const QRectF& box, const ArcAngles& arc, qreal ratio, std::vector<QLineF>& lines)
+void AppendChords(const QRectF& box, const ArcAngles& arc, std::vector<QLineF>& lines)
 {
     const double rx = box.width() / 2.0;
     const double ry = box.height() / 2.0;
-    const double r = std::max(rx, ry) * ratio;
-    const double perTurn =
-        r > kChordToleranceDevicePx ? std::numbers::pi / std::acos(1.0 - kChordToleranceDevicePx / r) : 1.0;
+    const double r = std::max(rx, ry);
+    const double perTurn = r > kChordTolerancePx ? std::numbers::pi / std::acos(1.0 - kChordTolerancePx / r) : 1.0;
     const int chords = std::max(
         1, static_cast<int>(std::ceil(std::max<double>(perTurn, kMinChordsPerTurn) * arc.spanDeg / 360.0)));
     const QPointF centre = box.center();
@@ -252,7 +253,7 @@ void PaintDrawList(QPainter& painter, const DrawList& list, PaintCache& cache)
         if (f.font == nullptr) {
             const Font& font = list.FontOf(op);
             f.font = &cache.Fonts().Get(font);
-            f.key = PaintCache::FontKey(font);
+            f.key = PaintCache::FontKey(font, ratio);
             f.ascent = QFontMetrics(*f.font).ascent();
         }
         return f;
@@ -301,7 +302,7 @@ void PaintDrawList(QPainter& painter, const DrawList& list, PaintCache& cache)
                 }
                 if (op.pen.style != PenStyle::Clear) {
                     lines.clear();
-                    AppendChords(box, ArcAngles{0.0, 360.0}, ratio, lines);
+                    AppendChords(box, ArcAngles{0.0, 360.0}, lines);
                     state.SetPen(op.pen);
                     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
                 }
@@ -313,7 +314,7 @@ void PaintDrawList(QPainter& painter, const DrawList& list, PaintCache& cache)
                 state.SetPen(op.pen);
                 if (raster && op.pen.style == PenStyle::Solid) {
                     lines.clear();
-                    AppendChords(box, arc, ratio, lines);
+                    AppendChords(box, arc, lines);
                     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
                 } else {
                     painter.drawArc(box, static_cast<int>(std::lround(arc.startDeg * kQtAngleUnitsPerDeg)),

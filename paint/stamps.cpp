@@ -60,17 +60,18 @@ const Stamp& PaintCache::Ellipse(const DrawOp& op, qreal ratio)
     return *ellipses_.object(key);
 }
 
-QString PaintCache::FontKey(const Font& font)
+QString PaintCache::FontKey(const Font& font, qreal ratio)
 {
     return QString::fromStdString(font.face) + QLatin1Char('\x1f') + QString::number(font.height) +
-           QLatin1Char('\x1f') + QString::number(font.pointSize) + QLatin1Char('\x1f');
+           QLatin1Char('\x1f') + QString::number(font.pointSize) + QLatin1Char('\x1f') +
+           QString::number(font.colour) + QLatin1Char('\x1f') + QString::number(ratio) + QLatin1Char('\x1f');
 }
 
 // The glyphs sit on the same whole-pixel baseline as when drawn in place.
 const Stamp& PaintCache::Text(const Font& font, const QString& fontKey, const std::string& text, qreal ratio)
 {
     const QString string = QString::fromStdString(text);
-    const QString key = fontKey + QString::number(ratio) + QLatin1Char('\x1f') + string;
+    const QString key = fontKey + string;
     if (const Stamp* found = texts_.object(key)) {
         return *found;
     }

@@ -45,10 +45,11 @@ public:
     const Stamp& Ellipse(const DrawOp& op, qreal ratio);
 
     // The stamp of `text` in `font` at the given device pixel ratio; `fontKey`
-    // is FontKey(font), made once per font of a pass. Valid until the next call.
+    // is FontKey(font, ratio), made once per font of a pass. Valid until the
+    // next call.
     const Stamp& Text(const Font& font, const QString& fontKey, const std::string& text, qreal ratio);
 
-    static QString FontKey(const Font& font);
+    static QString FontKey(const Font& font, qreal ratio);
 
 private:
     struct EllipseKey {

@@ -1,0 +1,257 @@
+// What teachers do after the lesson: the picture and the measured values out
+// of the program, by menu and from the command line, printing, full screen.
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <cmath>
+#include <numbers>
+
+#include "main_window.h"
+#include "model/rotation.h"
+#include "paint/picture_export.h"
+#include "render/measured_values.h"
+
+namespace kb {
+namespace {
+
+const char* const kProgramName = "Kristallbeugung";
+
+QString DefaultFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return pictures.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::HomeLocation) : pictures;
+}
+
+// A file name for the picture of the current lesson, e.g. "Experiment 8".
+QString SuggestedName(const QString& caption)
+{
+    QString name = caption.section(QLatin1Char(':'), 0, 0).trimmed();
+    if (name.isEmpty()) {
+        name = QString::fromLatin1(kProgramName);
+    }
+    return name;
+}
+
+QAction* AddAction(QMenu* menu, const char* name, const QString& text, const QKeySequence& shortcut)
+{
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+    }
+    return action;
+}
+
+}  // namespace
+
+void TForm1::BuildMenuBar()
+{
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName(QStringLiteral("MenuBar"));
+
+    QMenu* file = menuBar_->addMenu(QStringLiteral("&Datei"));
+    connect(AddAction(file, "SavePictureAction", QStringLiteral("Bild speichern …"), QKeySequence::Save),
+            &QAction::triggered, this, &TForm1::SavePictureClick);
+    connect(AddAction(file, "CopyPictureAction", QStringLiteral("Bild kopieren"),
+                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)),
+            &QAction::triggered, this, &TForm1::CopyPictureClick);
+    connect(AddAction(file, "SaveValuesAction", QStringLiteral("Messwerte speichern …"), QKeySequence()),
+            &QAction::triggered, this, &TForm1::SaveValuesClick);
+    connect(AddAction(file, "PrintAction", QStringLiteral("Drucken …"), QKeySequence::Print),
+            &QAction::triggered, this, &TForm1::PrintClick);
+    file->addSeparator();
+    connect(AddAction(file, "QuitAction", QStringLiteral("Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q)),
+            &QAction::triggered, this, &TForm1::Button1Click);
+
+    QMenu* view = menuBar_->addMenu(QStringLiteral("&Ansicht"));
+    fullScreenAction_ =
+        AddAction(view, "FullScreenAction", QStringLiteral("Vollbild"), QKeySequence(Qt::Key_F11));
+    fullScreenAction_->setCheckable(true);
+    connect(fullScreenAction_, &QAction::toggled, this, &TForm1::SetFullScreen);
+    leaveFullScreen_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    leaveFullScreen_->setEnabled(false);
+    connect(leaveFullScreen_, &QShortcut::activated, this, [this] { SetFullScreen(false); });
+
+    QMenu* help = menuBar_->addMenu(QStringLiteral("&Hilfe"));
+    connect(AddAction(help, "AboutAction", QStringLiteral("Über Kristallbeugung"), QKeySequence()),
+            &QAction::triggered, this, &TForm1::AboutClick);
+}
+
+int TForm1::ClientTop() const
+{
+    return menuBar_ != nullptr ? menuBar_->sizeHint().height() : 0;
+}
+
+QSize TForm1::ViewSize() const
+{
+    return QSize(std::max(0, width() - kPanelWidthPx), std::max(0, height() - ClientTop()));
+}
+
+void TForm1::SetViewSize(QSize view)
+{
+    resize(view.width() + kPanelWidthPx, view.height() + ClientTop());
+    LayoutClientArea();
+}
+
+PictureInfo TForm1::PictureDescription() const
+{
+    return PictureInfo{windowTitle(),
+                       QStringLiteral("Kristallbeugung %1").arg(QCoreApplication::applicationVersion())};
+}
+
+void TForm1::TurnCrystal(double degrees)
+{
+    // The net angle turned: a tick adds its step, a set-back to a window's
+    // start takes some back, and the wrap at the end of the sweep is the
+    // crystal coming full circle.
+    const double step = static_cast<double>(Single(static_cast<double>(kRotationStepDeg) * state_.DegToRad));
+    const double target = degrees * std::numbers::pi / 180.0;
+    const long maxTicks = static_cast<long>(std::ceil(degrees / kRotationStepDeg)) * 4 + 10000;
+    AlignSweepWithCrystal(state_);
+    double turned = 0.0;
+    for (long tick = 0; turned + step / 2.0 < target && tick < maxTicks; ++tick) {
+        const double before = state_.Omega;
+        Timer1Timer();
+        double change = static_cast<double>(state_.Omega) - before;
+        if (change < -std::numbers::pi) {
+            change += 2.0 * std::numbers::pi;
+        }
+        turned += change;
+    }
+}
+
+QString TForm1::SaveValues(const QString& fileName) const
+{
+    const std::string table = MeasuredValuesTable(state_, QLocale().decimalPoint().toStdString());
+    return SaveText(fileName, QByteArray::fromStdString(table), true);
+}
+
+void TForm1::ReportFailure(const QString& title, const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, title, message, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void TForm1::SavePictureClick()
+{
+    const QString png = QStringLiteral("PNG-Bild (*.png)");
+    const QString svg = QStringLiteral("SVG-Grafik (*.svg)");
+    const QString pdf = QStringLiteral("PDF-Dokument (*.pdf)");
+    QString filter = png;
+    QString fileName = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Bild speichern"),
+        DefaultFolder() + QLatin1Char('/') + SuggestedName(windowTitle()) + QStringLiteral(".png"),
+        png + QStringLiteral(";;") + svg + QStringLiteral(";;") + pdf, &filter);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    std::optional<PictureFormat> format = PictureFormatOf(fileName);
+    if (!format) {
+        // No known extension: the one of the chosen filter.
+        const QString suffix = filter == svg
+                                   ? QStringLiteral(".svg")
+                                   : (filter == pdf ? QStringLiteral(".pdf") : QStringLiteral(".png"));
+        fileName += suffix;
+        format = PictureFormatOf(fileName);
+    }
+    const QString problem =
+        SavePicture(fileName, *format, LatestPass(), ViewSize(), drawingArea_->devicePixelRatioF(),
+                    PictureDescription(), drawingArea_->Cache());
+    if (!problem.isEmpty()) {
+        ReportFailure(QStringLiteral("Bild speichern"), problem);
+    }
+}
+
+void TForm1::CopyPictureClick()
+{
+    QApplication::clipboard()->setImage(
+        PaintImage(LatestPass(), ViewSize(), drawingArea_->devicePixelRatioF(), drawingArea_->Cache()));
+}
+
+void TForm1::SaveValuesClick()
+{
+    QString fileName = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Messwerte speichern"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
+            SuggestedName(windowTitle()) + QStringLiteral(".csv"),
+        QStringLiteral("CSV-Tabelle (*.csv)"));
+    if (fileName.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(fileName).suffix().isEmpty()) {
+        fileName += QStringLiteral(".csv");
+    }
+    if (const QString problem = SaveValues(fileName); !problem.isEmpty()) {
+        ReportFailure(QStringLiteral("Messwerte speichern"), problem);
+    }
+}
+
+void TForm1::PrintClick()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(windowTitle());
+    const QSize view = ViewSize();
+    printer.setPageOrientation(view.width() >= view.height() ? QPageLayout::Landscape
+                                                             : QPageLayout::Portrait);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Drucken"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ReportFailure(QStringLiteral("Drucken"), QStringLiteral("Der Drucker lässt sich nicht ansprechen."));
+        return;
+    }
+    PaintFitted(painter, QRectF(painter.viewport()), LatestPass(), view, drawingArea_->Cache());
+    painter.end();
+}
+
+void TForm1::SetFullScreen(bool on)
+{
+    if (on == isFullScreen()) {
+        return;
+    }
+    if (on) {
+        showFullScreen();
+    } else {
+        showNormal();
+    }
+    fullScreenAction_->setChecked(on);
+    leaveFullScreen_->setEnabled(on);
+}
+
+void TForm1::AboutClick()
+{
+    QMessageBox box(this);
+    box.setWindowTitle(QStringLiteral("Über Kristallbeugung"));
+    box.setIconPixmap(windowIcon().pixmap(64, 64));
+    box.setTextFormat(Qt::RichText);
+    box.setText(QStringLiteral("<h3>Kristallbeugung %1</h3>")
+                    .arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
+    box.setInformativeText(QStringLiteral(
+        "<p>Ein zweidimensionaler schiefwinkliger Kristall dreht sich im monochromatischen Röntgenstrahl. "
+        "Sobald ein Reflex die Bragg-Bedingung erfüllt, zeigt das Programm den gebeugten Strahl, die Winkel "
+        "Theta, 2Theta und Omega, die Netzebenen, die Streuvektoren und die Ewald-Konstruktion im reziproken "
+        "Gitter, und es trägt den Reflex in das Diffraktogramm ein. Die Experimente 1 bis 14 bauen die "
+        "Konstruktion Schritt für Schritt auf.</p>"
+        "<p>Lizenz: MIT</p>"));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace kb

@@ -1,0 +1,245 @@
+#include "command_line.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "experiments.h"
+#include "main_window.h"
+#include "paint/picture_export.h"
+#include "paint/stamps.h"
+#include "render/measured_values.h"
+#include "up_down.h"
+
+namespace kb {
+namespace {
+
+constexpr double kMaxTurnDeg = 36000.0;  // a hundred turns
+
+QString Problem(const QString& text)
+{
+    return QStringLiteral("kristallbeugung: ") + text;
+}
+
+CommandLineParse Fail(const QString& text)
+{
+    CommandLineParse parse;
+    parse.text = Problem(text);
+    parse.toStandardError = true;
+    parse.exitCode = kExitBadInput;
+    return parse;
+}
+
+std::optional<double> ParseTurn(QString text)
+{
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value) || value < 0.0 || value > kMaxTurnDeg) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<QSize> ParseSize(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,6})[xX×](\\d{1,6})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    return QSize(match.captured(1).toInt(), match.captured(2).toInt());
+}
+
+// Catches what would stop a file from being written before anything is
+// written: a missing folder, a folder in the file's place, no permission.
+QString CheckWritable(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (file.isDir()) {
+        return QStringLiteral("„%1“ ist ein Ordner.").arg(path);
+    }
+    if (!folder.isDir()) {
+        return QStringLiteral("Der Ordner „%1“ existiert nicht.")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
+    }
+    if (!folder.isWritable() || (file.exists() && !file.isWritable())) {
+        return QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: keine Berechtigung.").arg(path);
+    }
+    return {};
+}
+
+}  // namespace
+
+CommandLineParse ParseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Kristallbeugung zeigt die Röntgenbeugung an einem zweidimensionalen Kristall.\n"
+                       "Ohne --export und --export-values öffnet sich das Fenster im gewählten Zustand;\n"
+                       "mit ihnen schreibt das Programm die Dateien und beendet sich, ohne Fenster."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption experiment(QStringList{QStringLiteral("experiment")},
+                                        QStringLiteral("Startet Experiment N (-1 bis 14) wie \"Start\"."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption turn(QStringList{QStringLiteral("turn")},
+                                  QStringLiteral("Dreht den Kristall danach um DEG Grad, Schritt für Schritt "
+                                                 "(4 Schritte je Grad)."),
+                                  QStringLiteral("DEG"));
+    const QCommandLineOption size(
+        QStringList{QStringLiteral("size")},
+        QStringLiteral("Größe der Zeichenfläche in Pixeln (Vorgabe %1x%2, mindestens %3x%4).")
+            .arg(kDefaultViewWidthPx)
+            .arg(kDefaultViewHeightPx)
+            .arg(kMinWindowWidthPx - kPanelWidthPx)
+            .arg(kMinWindowHeightPx),
+        QStringLiteral("BxH"));
+    const QCommandLineOption picture(
+        QStringList{QStringLiteral("export")},
+        QStringLiteral("Schreibt das Bild als PNG, SVG oder PDF (nach der Endung)."),
+        QStringLiteral("DATEI"));
+    const QCommandLineOption values(QStringList{QStringLiteral("export-values")},
+                                    QStringLiteral("Schreibt die Messwerte als CSV-Tabelle."),
+                                    QStringLiteral("DATEI"));
+    parser.addOptions({experiment, turn, size, picture, values});
+
+    if (!parser.parse(arguments)) {
+        return Fail(parser.errorText());
+    }
+    if (parser.isSet(help)) {
+        CommandLineParse parse;
+        parse.text = parser.helpText();
+        return parse;
+    }
+    if (parser.isSet(version)) {
+        CommandLineParse parse;
+        parse.text = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                     QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return parse;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return Fail(QStringLiteral("Unerwartetes Argument „%1“.").arg(parser.positionalArguments().first()));
+    }
+
+    CommandLineRequest request;
+    if (parser.isSet(experiment)) {
+        const QString typed = parser.value(experiment);
+        const std::optional<std::int32_t> number = ParseExperimentNumber(typed.toStdString());
+        if (!number) {
+            return Fail(QStringLiteral("Experiment ") + typed + QStringLiteral(" existiert nicht."));
+        }
+        if (FindExperiment(*number) == nullptr) {
+            return Fail(QStringLiteral("Unbekanntes Experiment: ") + typed);
+        }
+        request.experiment = typed;
+    }
+    if (parser.isSet(turn)) {
+        const std::optional<double> degrees = ParseTurn(parser.value(turn));
+        if (!degrees) {
+            return Fail(QStringLiteral("--turn %1: erwartet wird eine Gradzahl von 0 bis %2.")
+                            .arg(parser.value(turn))
+                            .arg(kMaxTurnDeg));
+        }
+        request.turnDeg = *degrees;
+    }
+    if (parser.isSet(size)) {
+        const std::optional<QSize> view = ParseSize(parser.value(size));
+        const int minWidth = kMinWindowWidthPx - kPanelWidthPx;
+        if (!view || view->width() < minWidth || view->height() < kMinWindowHeightPx ||
+            view->width() > kMaxViewSidePx || view->height() > kMaxViewSidePx) {
+            return Fail(QStringLiteral("--size %1: erwartet wird BREITExHÖHE von %2x%3 bis %4x%4.")
+                            .arg(parser.value(size))
+                            .arg(minWidth)
+                            .arg(kMinWindowHeightPx)
+                            .arg(kMaxViewSidePx));
+        }
+        request.viewSize = view;
+    }
+    if (parser.isSet(picture)) {
+        request.picturePath = parser.value(picture);
+        if (!PictureFormatOf(request.picturePath)) {
+            return Fail(QStringLiteral("--export %1: die Endung muss .png, .svg oder .pdf sein.")
+                            .arg(request.picturePath));
+        }
+    }
+    if (parser.isSet(values)) {
+        request.valuesPath = parser.value(values);
+        if (QFileInfo(request.valuesPath).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) != 0) {
+            return Fail(
+                QStringLiteral("--export-values %1: die Endung muss .csv sein.").arg(request.valuesPath));
+        }
+    }
+    return CommandLineParse{std::move(request), QString(), false, 0};
+}
+
+bool WantsNoWindow(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        for (const char* option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(arg, option) == 0) {
+                return true;
+            }
+        }
+        if (std::strncmp(arg, "--export", std::strlen("--export")) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void ApplyRequest(const CommandLineRequest& request, TForm1& form)
+{
+    if (request.viewSize) {
+        form.SetViewSize(*request.viewSize);
+    }
+    if (!request.Exports() && !request.experiment && request.turnDeg <= 0.0) {
+        return;  // the window initialises itself when it is first shown
+    }
+    form.FormActivate();
+    if (request.experiment) {
+        form.Edit2->setText(*request.experiment);
+        form.Button9Click();
+    }
+    if (request.turnDeg > 0.0) {
+        form.TurnCrystal(request.turnDeg);
+    }
+}
+
+QString WriteExports(const CommandLineRequest& request, TForm1& form)
+{
+    for (const QString& path : {request.picturePath, request.valuesPath}) {
+        if (!path.isEmpty()) {
+            if (const QString problem = CheckWritable(path); !problem.isEmpty()) {
+                return Problem(problem);
+            }
+        }
+    }
+    if (!request.picturePath.isEmpty()) {
+        PaintCache cache;
+        const QString problem =
+            SavePicture(request.picturePath, *PictureFormatOf(request.picturePath), form.LatestPass(),
+                        form.ViewSize(), 1.0, form.PictureDescription(), cache);
+        if (!problem.isEmpty()) {
+            return Problem(problem);
+        }
+    }
+    if (!request.valuesPath.isEmpty()) {
+        if (const QString problem = form.SaveValues(request.valuesPath); !problem.isEmpty()) {
+            return Problem(problem);
+        }
+    }
+    return {};
+}
+
+}  // namespace kb

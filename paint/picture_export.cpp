@@ -1,0 +1,173 @@
+#include "picture_export.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <functional>
+
+#include "painter.h"
+#include "stamps.h"
+
+namespace kb {
+namespace {
+
+// Logical pixels are those of a 96 dpi screen; vector files keep that size.
+constexpr int kLogicalDpi = 96;
+constexpr double kPointsPerInch = 72.0;
+constexpr double kMetresPerInch = 0.0254;
+const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+QString CannotWrite(const QString& fileName, const QString& reason)
+{
+    return QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2").arg(fileName, reason);
+}
+
+// Opens `fileName` for replacing, lets `write` fill it and commits it only
+// when everything was written.
+QString Save(const QString& fileName, const std::function<bool(QIODevice&)>& write)
+{
+    if (QFileInfo(fileName).isDir()) {
+        return CannotWrite(fileName, QStringLiteral("Das ist ein Ordner."));
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return CannotWrite(fileName, file.errorString());
+    }
+    if (!write(file)) {
+        file.cancelWriting();
+        return CannotWrite(fileName, file.errorString().isEmpty()
+                                         ? QStringLiteral("Das Bild ließ sich nicht erzeugen.")
+                                         : file.errorString());
+    }
+    if (!file.commit()) {
+        return CannotWrite(fileName, file.errorString());
+    }
+    return {};
+}
+
+bool WritePng(QIODevice& device, const DrawList& list, QSize size, qreal ratio, PaintCache& cache)
+{
+    QImage image = PaintImage(list, size, ratio, cache);
+    if (image.isNull()) {
+        return false;
+    }
+    // Viewers that honour the resolution show the picture at its logical size.
+    const int dotsPerMetre = qRound(kLogicalDpi * ratio / kMetresPerInch);
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    return image.save(&device, "PNG");
+}
+
+bool WriteSvg(QIODevice& device, const DrawList& list, QSize size, const PictureInfo& info, PaintCache& cache)
+{
+    QSvgGenerator generator;
+    generator.setOutputDevice(&device);
+    generator.setSize(size);
+    generator.setViewBox(QRect(QPoint(0, 0), size));
+    generator.setResolution(kLogicalDpi);
+    generator.setTitle(info.title);
+    generator.setDescription(info.description);
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        return false;
+    }
+    PaintDrawList(painter, list, cache);
+    return painter.end();
+}
+
+bool WritePdf(QIODevice& device, const DrawList& list, QSize size, const PictureInfo& info, PaintCache& cache)
+{
+    QPdfWriter writer(&device);
+    writer.setTitle(info.title);
+    writer.setCreator(info.description);
+    writer.setResolution(kLogicalDpi);
+    const QSizeF points = QSizeF(size) * (kPointsPerInch / kLogicalDpi);
+    writer.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch),
+                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        return false;
+    }
+    PaintDrawList(painter, list, cache);
+    return painter.end();
+}
+
+}  // namespace
+
+std::optional<PictureFormat> PictureFormatOf(const QString& fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("png")) {
+        return PictureFormat::Png;
+    }
+    if (suffix == QLatin1String("svg")) {
+        return PictureFormat::Svg;
+    }
+    if (suffix == QLatin1String("pdf")) {
+        return PictureFormat::Pdf;
+    }
+    return std::nullopt;
+}
+
+QImage PaintImage(const DrawList& list, QSize size, qreal ratio, PaintCache& cache)
+{
+    QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_RGB32);
+    if (image.isNull()) {
+        return image;
+    }
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    PaintDrawList(painter, list, cache);
+    return image;
+}
+
+void PaintFitted(QPainter& painter, const QRectF& target, const DrawList& list, QSize size, PaintCache& cache)
+{
+    if (size.isEmpty() || target.isEmpty()) {
+        return;
+    }
+    const double scale = std::min(target.width() / size.width(), target.height() / size.height());
+    const QSizeF fitted = QSizeF(size) * scale;
+    painter.save();
+    painter.translate(target.x() + (target.width() - fitted.width()) / 2.0,
+                      target.y() + (target.height() - fitted.height()) / 2.0);
+    painter.scale(scale, scale);
+    painter.setClipRect(QRect(QPoint(0, 0), size));
+    PaintDrawList(painter, list, cache);
+    painter.restore();
+}
+
+QString SavePicture(const QString& fileName, PictureFormat format, const DrawList& list, QSize size,
+                    qreal ratio, const PictureInfo& info, PaintCache& cache)
+{
+    return Save(fileName, [&](QIODevice& device) {
+        switch (format) {
+            case PictureFormat::Png:
+                return WritePng(device, list, size, ratio, cache);
+            case PictureFormat::Svg:
+                return WriteSvg(device, list, size, info, cache);
+            case PictureFormat::Pdf:
+                return WritePdf(device, list, size, info, cache);
+        }
+        return false;
+    });
+}
+
+QString SaveText(const QString& fileName, const QByteArray& text, bool byteOrderMark)
+{
+    return Save(fileName, [&](QIODevice& device) {
+        if (byteOrderMark && device.write(kUtf8ByteOrderMark, 3) != 3) {
+            return false;
+        }
+        return device.write(text) == text.size();
+    });
+}
+
+}  // namespace kb

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <optional>
+
+#include "render/draw_list.h"
+
+class QPainter;
+class QRectF;
+
+namespace kb {
+
+class PaintCache;
+
+enum class PictureFormat { Png, Svg, Pdf };
+
+// The format a file name asks for by its extension (any case), if any.
+std::optional<PictureFormat> PictureFormatOf(const QString& fileName);
+
+// A pass as the window shows it: an image of `size` logical pixels at
+// `ratio` device pixels per logical pixel.
+QImage PaintImage(const DrawList& list, QSize size, qreal ratio, PaintCache& cache);
+
+// A pass scaled to fit `target` of the painter's device, keeping its
+// proportions and centred in it: for pages.
+void PaintFitted(QPainter& painter, const QRectF& target, const DrawList& list, QSize size,
+                 PaintCache& cache);
+
+// What a picture file says about itself.
+struct PictureInfo {
+    QString title;        // e.g. the window caption
+    QString description;  // one sentence on where it comes from
+};
+
+// Writes a pass of `size` logical pixels to `fileName` in `format`: PNG at
+// `ratio`, SVG and PDF as vector shapes and texts. The file is replaced only
+// by a complete new one. Returns an empty string on success, otherwise a
+// German message that names the file.
+QString SavePicture(const QString& fileName, PictureFormat format, const DrawList& list, QSize size,
+                    qreal ratio, const PictureInfo& info, PaintCache& cache);
+
+// Writes `text` to `fileName` as UTF-8, replacing the file only by a complete
+// new one. With `byteOrderMark`, the text starts with the UTF-8 mark that
+// spreadsheets look for. Returns an empty string or a German message.
+QString SaveText(const QString& fileName, const QByteArray& text, bool byteOrderMark);
+
+}  // namespace kb
