@@ -17,7 +17,10 @@ constexpr float kListHeightWorld = 800.0f;
 constexpr int kListRightMarginPx = 10;
 constexpr int kSignificantDigits = 15;  // the decimal digits a double reliably carries
 
-int Scaled(float world, float scale) { return RoundHalfEven(static_cast<double>(world) * scale); }
+int Scaled(float world, float scale)
+{
+    return RoundHalfEven(static_cast<double>(world) * scale);
+}
 
 }  // namespace
 
@@ -99,11 +102,12 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
     if (!g.HasReflex) {
         out.reflexText = "Bragg-Bedingung nicht erfüllt";
     } else {
-        out.reflexGeometry = BoxGeometry{out.omegaWidth, omegaBoxTop, Scaled(kReflexBoxWidthWorld, scale), out.omegaHeight};
+        out.reflexGeometry =
+            BoxGeometry{out.omegaWidth, omegaBoxTop, Scaled(kReflexBoxWidthWorld, scale), out.omegaHeight};
         out.reflexFontChanged = true;
         const auto whole = [&](float v) { return FormatFixed(v, 0, sep); };
-        out.reflexText = "Reflex " + whole(g.H) + " " + whole(g.K) + " 0 (= " + whole(g.Order) + ". Ordnung von " +
-                         whole(g.PlaneH) + " " + whole(g.PlaneK) + " 0)";
+        out.reflexText = "Reflex " + whole(g.H) + " " + whole(g.K) + " 0 (= " + whole(g.Order) +
+                         ". Ordnung von " + whole(g.PlaneH) + " " + whole(g.PlaneK) + " 0)";
     }
     out.listUpdated = true;
     out.listGeometry.width = Scaled(kListWidthWorld, scale);
@@ -118,14 +122,16 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
     const auto whole = [&](double v) { return FormatFixed(v, 0, sep); };
     const auto tenth = [&](double v) { return FormatFixed(v, 1, sep); };
     const double theta = g.Theta;
-    out.listLines.push_back("Theta = " + tenth(theta * s.RadToDeg) + "°, 2Theta = " +
-                            tenth(theta * 2.0 * s.RadToDeg) + "°");
-    out.listLines.push_back("d(" + whole(g.PlaneH) + whole(g.PlaneK) + "0) = " + tenth(g.PlaneSpacing) + " pm");
+    out.listLines.push_back("Theta = " + tenth(theta * s.RadToDeg) +
+                            "°, 2Theta = " + tenth(theta * 2.0 * s.RadToDeg) + "°");
+    out.listLines.push_back("d(" + whole(g.PlaneH) + whole(g.PlaneK) + "0) = " + tenth(g.PlaneSpacing) +
+                            " pm");
     if (g.Order > 1.0f) {
-        out.listLines.push_back("fiktiv: d(" + whole(g.H) + whole(g.K) + "0) = " + tenth(g.FictiveSpacing) + " pm");
+        out.listLines.push_back("fiktiv: d(" + whole(g.H) + whole(g.K) + "0) = " + tenth(g.FictiveSpacing) +
+                                " pm");
     }
-    out.listLines.push_back("n * Lambda/d * VF = " +
-                            whole(static_cast<double>(s.VF) * s.Lambda / g.FictiveSpacing) + " Pixel");
+    out.listLines.push_back(
+        "n * Lambda/d * VF = " + whole(static_cast<double>(s.VF) * s.Lambda / g.FictiveSpacing) + " Pixel");
     out.listLines.push_back("(VF = " + whole(s.VF) + " Pixel)");
     return out;
 }

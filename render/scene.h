@@ -16,21 +16,21 @@ enum class ReciprocalPointMode { None = 0, Reflected = 1, All = 2 };
 // The display controls' checked states, read afresh at the start of every
 // pass whether the control is visible or not.
 struct DisplayFlags {
-    bool Netzebenen = false;         // CheckBox1
-    bool DiffractogramShown = false; // CheckBox2 "zeigen"
-    bool ReciprocalVector = false;   // CheckBox3 "Streuvektor"
-    bool EwaldCircle = false;        // CheckBox4
+    bool Netzebenen = false;                                    // CheckBox1
+    bool DiffractogramShown = false;                            // CheckBox2 "zeigen"
+    bool ReciprocalVector = false;                              // CheckBox3 "Streuvektor"
+    bool EwaldCircle = false;                                   // CheckBox4
     ReciprocalPointMode PointMode = ReciprocalPointMode::None;  // RadioGroup1
-    bool LatticePoints = false;      // CheckBox5
-    bool EwaldMarks = false;         // CheckBox6 "Punkte auf d. Ewaldkreis"
-    bool Diffracted = false;         // gebeugtCheck
-    bool DirectAxes = false;         // CheckBox7
-    bool CrystalVector = false;      // CheckBox8 "Streuvekt."
-    bool ReciprocalAxes = false;     // CheckBox9
-    bool ThetaArcs = false;          // CheckBox10
-    bool TwoThetaArc = false;        // CheckBox11
-    bool OmegaArc = false;           // CheckBox12
-    bool PrimaryBeam = false;        // primaer
+    bool LatticePoints = false;                                 // CheckBox5
+    bool EwaldMarks = false;                                    // CheckBox6 "Punkte auf d. Ewaldkreis"
+    bool Diffracted = false;                                    // gebeugtCheck
+    bool DirectAxes = false;                                    // CheckBox7
+    bool CrystalVector = false;                                 // CheckBox8 "Streuvekt."
+    bool ReciprocalAxes = false;                                // CheckBox9
+    bool ThetaArcs = false;                                     // CheckBox10
+    bool TwoThetaArc = false;                                   // CheckBox11
+    bool OmegaArc = false;                                      // CheckBox12
+    bool PrimaryBeam = false;                                   // primaer
 };
 
 // Geometry and content of a readout box after a pass.
