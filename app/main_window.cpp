@@ -6,19 +6,22 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
-#include <QHash>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QSet>
+#include <QStyle>
 #include <QTimer>
+#include <cmath>
 
 #include "compact_style.h"
 #include "model/diffractogram.h"
 #include "model/rotation.h"
 #include "painter.h"
+#include "render/readouts.h"
 #include "up_down.h"
 
 namespace kb {
@@ -88,6 +91,9 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, 
     return Place(box, name, geometry);
 }
 
+// A readout shows computed values: read-only, yet in the tab order, so that
+// the keyboard and a screen reader reach it. A flat one-pixel border and no
+// text margins of its own, as the box sizes of the scene pass assume.
 QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, QRect geometry, int fontPx,
                        const QColor& background, const QString& accessibleName)
 {
@@ -95,10 +101,12 @@ QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, Q
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(geometry);
     edit->setFont(ControlFont(QString::fromLatin1(kArialFace), fontPx));
+    edit->setReadOnly(true);
     edit->setFrame(false);
-    edit->setTextMargins(2, 0, 2, 0);
+    edit->setTextMargins(0, 0, 0, 0);
     edit->setStyleSheet(
-        QStringLiteral("QLineEdit { border: 1px solid #808080; padding: 0px; background: %1; }")
+        QStringLiteral("QLineEdit { border: 1px solid #808080; padding: 0px; background: %1; }"
+                       "QLineEdit:focus { border-color: palette(highlight); }")
             .arg(background.name()));
     edit->setAccessibleName(accessibleName);
     return edit;
@@ -117,6 +125,9 @@ TForm1::TForm1()
     setMinimumSize(kMinWindowWidthPx, kMinWindowHeightPx);
     resize(kInitialClientWidthPx, kInitialClientHeightPx);
     move(kInitialLeftPx, kInitialTopPx);
+    LayoutClientArea();
+    // Edit4's layout place is its place at the layout's size.
+    edit4PlacedFor_ = drawingArea_->size();
 }
 
 TForm1::~TForm1() = default;
@@ -141,17 +152,17 @@ void TForm1::BuildLayout()
     SetBackground(Panel1, palette().color(QPalette::Button));
 
     const QColor window = palette().color(QPalette::Base);
-    Edit3 = MakeReadout(this, "Edit3", QStringLiteral("Edit3"), QRect(0, 0, 89, 20), kEdit3FontPx, window,
-                        QStringLiteral("Omega"));
-    Edit4 = MakeReadout(this, "Edit4", QStringLiteral("Edit4"), QRect(128, 0, 225, 22), kEdit4FontPx,
+    Edit3 = MakeReadout(drawingArea_, "Edit3", QStringLiteral("Edit3"), QRect(0, 0, 89, 20), kEdit3FontPx,
+                        window, QStringLiteral("Omega"));
+    Edit4 = MakeReadout(drawingArea_, "Edit4", QStringLiteral("Edit4"), QRect(128, 0, 225, 22), kEdit4FontPx,
                         ToQColor(kEdit4Background), QStringLiteral("Reflex"));
-    Edit4->setProperty("layoutFont", Edit4->font());
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new QListWidget(drawingArea_);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(432, 0, 169, 233);
     ListBox1->setFont(ControlFont(QString::fromLatin1(kArialFace), kListFontPx));
-    ListBox1->setFrameShape(QFrame::Box);
+    ListBox1->setFrameStyle(QFrame::Box | QFrame::Plain);
     ListBox1->setLineWidth(1);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setAccessibleName(QStringLiteral("Messwerte"));
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -248,11 +259,8 @@ void TForm1::BuildLayout()
             setTabOrder(chain[i], chain[i + 1]);
         }
     }
-    Image1->raise();
-    Panel1->raise();
-    Edit3->raise();
-    Edit4->raise();
-    ListBox1->raise();
+    // Image1 shows nothing and lies under the readouts.
+    Image1->stackUnder(drawingArea_);
 }
 
 void TForm1::WireEvents()
@@ -329,80 +337,102 @@ void TForm1::DrawScene()
     canvas_.BeginPass();
     const Readouts readouts = kb::DrawScene(state_, input, canvas_);
     canvas_.RecycleList(drawingArea_->ShowList(canvas_.TakeList()));
-    ApplyReadouts(readouts);
+    ApplyReadouts(readouts, input.decimalSeparator);
     ++scenePassCount_;
 }
 
 namespace {
 
-// The readout boxes are sized with the picture; a text that would run past
-// its box is set a little smaller instead of being cut off.
-QFont FittingFont(QFont font, const QStringList& texts, int availableWidth)
+// A line edit's text starts 3 pixels inside its box on either side (the
+// border and the toolkit's own margin of 2) and 2 pixels inside at top and
+// bottom; the cursor after the last character needs one more pixel.
+constexpr int kEditTextInsetPx = 3;
+constexpr int kEditLineInsetPx = 2;
+constexpr int kEditCursorPx = 1;
+constexpr int kSmallestReadoutPx = 6;
+
+// The readout font of cell height `cellPx`, made smaller only as far as the
+// widest of `texts` needs to fit `room`, with `lines` of them one under
+// another. One font per box and size, so it never changes with the text.
+QFont FittingFont(int cellPx, const std::vector<std::string>& texts, QSize room, int lines)
 {
-    constexpr int kSmallestPx = 6;
-    // Fitted sizes are remembered: the readouts repeat, and measuring is slow.
-    static QHash<QString, int> fitted;
-    const QString key = font.family() + QLatin1Char('|') + QString::number(font.pixelSize()) +
-                        QLatin1Char('|') + QString::number(availableWidth) + QLatin1Char('|') +
-                        texts.join(QLatin1Char('\n'));
-    const auto known = fitted.constFind(key);
-    if (known != fitted.constEnd()) {
-        font.setPixelSize(*known);
-        return font;
+    QSet<QString> unique;
+    for (const std::string& text : texts) {
+        unique.insert(QString::fromStdString(text));
     }
-    while (font.pixelSize() > kSmallestPx) {
-        const QFontMetrics metrics(font);
-        int widest = 0;
-        for (const QString& text : texts) {
+    QFont font = CellHeightFont(QString::fromLatin1(kReadoutFace), cellPx);
+    while (font.pixelSize() > kSmallestReadoutPx) {
+        const QFontMetricsF metrics(font);
+        qreal widest = 0;
+        for (const QString& text : unique) {
             widest = std::max(widest, metrics.horizontalAdvance(text));
         }
-        if (widest <= availableWidth) {
+        if (std::ceil(widest) <= room.width() && lines * std::ceil(metrics.height()) <= room.height()) {
             break;
         }
         font.setPixelSize(font.pixelSize() - 1);
     }
-    fitted.insert(key, font.pixelSize());
     return font;
+}
+
+QSize EditTextRoom(const BoxGeometry& box)
+{
+    return {box.width - 2 * kEditTextInsetPx - kEditCursorPx, box.height - 2 * kEditLineInsetPx};
 }
 
 }  // namespace
 
-void TForm1::ApplyReadouts(const Readouts& r)
+void TForm1::UpdateReadoutFonts(const Readouts& r, const std::string& decimalSeparator)
 {
-    constexpr int kEditChromePx = 8;  // border and text margins of a readout edit box
-    constexpr int kListChromePx = 10;
-    const QString face = QString::fromLatin1(kReadoutFace);
-    const QFont readoutFont = CellHeightFont(face, r.fontHeight);
+    const int viewWidth = RoundHalfEven(state_.ViewWidth);
+    if (readoutFonts_.viewWidth == viewWidth && readoutFonts_.decimalSeparator == decimalSeparator) {
+        return;
+    }
+    const ReadoutTexts texts = PossibleReadoutTexts(state_, decimalSeparator);
+    readoutFonts_.viewWidth = viewWidth;
+    readoutFonts_.decimalSeparator = decimalSeparator;
+    readoutFonts_.omega =
+        FittingFont(r.fontHeight, texts.omega, EditTextRoom({0, 0, r.omegaWidth, r.omegaHeight}), 1);
+    readoutFonts_.reflex = FittingFont(r.fontHeight, texts.reflex, EditTextRoom(r.reflexGeometry), 1);
+    // An item's text starts the focus frame's margin and a pixel inside its row.
+    const int frame = ListBox1->frameWidth();
+    const int itemMargin =
+        ListBox1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListBox1) + 1;
+    const QSize listRoom(r.listGeometry.width - 2 * frame - 2 * itemMargin,
+                         r.listGeometry.height - 2 * frame);
+    readoutFonts_.list = FittingFont(r.fontHeight, texts.list, listRoom, texts.listLineCount);
+}
+
+void TForm1::ApplyReadouts(const Readouts& r, const std::string& decimalSeparator)
+{
+    UpdateReadoutFonts(r, decimalSeparator);
     const QString omegaText = QString::fromStdString(r.omegaText);
     Edit3->resize(r.omegaWidth, r.omegaHeight);
-    Edit3->setFont(FittingFont(readoutFont, {omegaText}, r.omegaWidth - kEditChromePx));
+    Edit3->setFont(readoutFonts_.omega);
     Edit3->setText(omegaText);
     Edit3->setCursorPosition(0);
-    if (r.reflexGeometry) {
-        Edit4->setGeometry(r.reflexGeometry->left, r.reflexGeometry->top, r.reflexGeometry->width,
-                           r.reflexGeometry->height);
+    // Edit4 keeps its place and font while no reflex is active, unless the
+    // drawing area has changed size since: then it takes those of the new size.
+    const QSize viewSize(RoundHalfEven(state_.ViewWidth), RoundHalfEven(state_.ViewHeight));
+    if (r.reflexPlaced || viewSize != edit4PlacedFor_) {
+        const BoxGeometry& box = r.reflexGeometry;
+        Edit4->setGeometry(box.left, box.top, box.width, box.height);
+        Edit4->setFont(readoutFonts_.reflex);
+        edit4PlacedFor_ = viewSize;
     }
     if (r.reflexTextChanged) {
-        const QString reflexText = QString::fromStdString(r.reflexText);
-        const QFont base = r.reflexFontChanged ? readoutFont : Edit4->property("layoutFont").value<QFont>();
-        Edit4->setFont(FittingFont(base, {reflexText}, Edit4->width() - kEditChromePx));
-        if (r.reflexFontChanged) {
-            Edit4->setProperty("layoutFont", readoutFont);
-        }
-        Edit4->setText(reflexText);
+        Edit4->setText(QString::fromStdString(r.reflexText));
         Edit4->setCursorPosition(0);
     }
     Edit4->setVisible(r.reflexVisible);
     if (r.listUpdated) {
         ListBox1->setGeometry(r.listGeometry.left, r.listGeometry.top, r.listGeometry.width,
                               r.listGeometry.height);
-        QStringList lines;
-        for (const std::string& line : r.listLines) {
-            lines << QString::fromStdString(line);
-        }
-        ListBox1->setFont(FittingFont(readoutFont, lines, r.listGeometry.width - kListChromePx));
+        ListBox1->setFont(readoutFonts_.list);
         ListBox1->clear();
-        ListBox1->addItems(lines);
+        for (const std::string& line : r.listLines) {
+            ListBox1->addItem(QString::fromStdString(line));
+        }
     }
     ListBox1->setVisible(r.listVisible);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QFont>
+#include <QSize>
 #include <QWidget>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "drawing_area.h"
 #include "fonts.h"
@@ -78,7 +81,8 @@ public:
     int RadioGroup1ItemIndex() const;
     void SetRadioGroup1ItemIndex(int index);
 
-    // Controls, by their layout names.
+    // Controls, by their layout names. The readouts are children of the
+    // drawing area.
     DrawingArea* drawingArea_ = nullptr;
     QWidget* Image1 = nullptr;
     QFrame* Panel1 = nullptr;
@@ -135,11 +139,23 @@ protected:
 private:
     void BuildLayout();
     void WireEvents();
-    void ApplyReadouts(const Readouts& readouts);
+    void ApplyReadouts(const Readouts& readouts, const std::string& decimalSeparator);
+    void UpdateReadoutFonts(const Readouts& readouts, const std::string& decimalSeparator);
     void SyncRotationCaption();
     void LayoutClientArea();
 
+    // The readouts' fonts for the drawing-area width they were chosen for.
+    struct ReadoutFonts {
+        int viewWidth = -1;
+        std::string decimalSeparator;
+        QFont omega;
+        QFont reflex;
+        QFont list;
+    };
+
     SimState state_;
+    ReadoutFonts readoutFonts_;
+    QSize edit4PlacedFor_;  // the drawing-area size Edit4's place and font belong to
     QtTextMetrics metrics_;
     RecordingCanvas canvas_{metrics_};
     bool initialised_ = false;

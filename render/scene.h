@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,17 +47,18 @@ struct Readouts {
     int fontHeight = 0;
     std::string omegaText;
 
-    // Edit4, the reflex readout.
+    // Edit4, the reflex readout. With an active reflex the box takes this
+    // pass's place and font; otherwise it keeps those it has.
     bool reflexVisible = false;
-    std::optional<BoxGeometry> reflexGeometry;  // changed only with an active reflex
-    bool reflexFontChanged = false;
+    BoxGeometry reflexGeometry;  // its place at this pass's size
+    bool reflexPlaced = false;
     std::string reflexText;
     bool reflexTextChanged = false;
 
     // ListBox1.
     bool listVisible = false;
     bool listUpdated = false;  // geometry, font and lines are rebuilt
-    BoxGeometry listGeometry;
+    BoxGeometry listGeometry;  // its place at this pass's size
     std::vector<std::string> listLines;
 };
 

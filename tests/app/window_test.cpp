@@ -1,6 +1,7 @@
 // The main window as created and as started: controls, panel geometry,
 // spinner, minimum size, the once-only initialisation and the event wiring.
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QListWidget>
@@ -15,6 +16,39 @@
 
 using kb::TForm1;
 using namespace kbtest;
+
+namespace {
+
+// Whether a line edit shows its whole text: moving the cursor to the end
+// scrolls nothing.
+bool ShowsWholeText(QLineEdit* edit)
+{
+    edit->setCursorPosition(0);
+    const QImage start = edit->grab().toImage();
+    edit->setCursorPosition(static_cast<int>(edit->text().size()));
+    const QImage end = edit->grab().toImage();
+    edit->setCursorPosition(0);
+    return start == end;
+}
+
+// Whether every line of a list box lies wholly inside it.
+bool ShowsEveryLine(QListWidget* list)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        if (!list->viewport()->rect().contains(list->visualItemRect(list->item(i)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void StartExperiment(TForm1& form, const QString& number)
+{
+    form.Edit2->setText(number);
+    form.Button9->click();
+}
+
+}  // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -34,6 +68,10 @@ private slots:
     void minimumSizePerDimension();
     void spinnerStaysInRange();
     void aufhoerenCloses();
+    void readoutsAreReadOnly();
+    void readoutFontOnePerSize_data();
+    void readoutFontOnePerSize();
+    void readoutsStayInTheDrawingArea();
 
     void startUpPanel();
     void initialisesOnceOnFirstShow();
@@ -60,9 +98,9 @@ void WindowTest::controlsAsCreated_data()
     };
     row("Panel1", "Form1", "", {615, 0, 177, 568});
     row("Image1", "Form1", "", {0, 0, 425, 313});
-    row("Edit3", "Form1", "Edit3", {0, 0, 89, 20});
-    row("Edit4", "Form1", "Edit4", {128, 0, 225, 22});
-    row("ListBox1", "Form1", "", {432, 0, 169, 233});
+    row("Edit3", "DrawingArea", "Edit3", {0, 0, 89, 20});
+    row("Edit4", "DrawingArea", "Edit4", {128, 0, 225, 22});
+    row("ListBox1", "DrawingArea", "", {432, 0, 169, 233});
     row("GroupBox5", "Panel1", "Experiment Nr.", {8, 8, 105, 49});
     row("Button1", "Panel1", "Aufhören", {120, 16, 49, 41});
     row("GroupBox1", "Panel1", "Kristall drehen", {8, 64, 161, 113});
@@ -286,6 +324,98 @@ void WindowTest::aufhoerenCloses()
     QVERIFY(form.Timer1->isActive());
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     QVERIFY(!form.isVisible());
+}
+
+void WindowTest::readoutsAreReadOnly()
+{
+    TForm1 form;
+    form.show();
+    StartExperiment(form, QStringLiteral("0"));
+    form.Button6->click();
+    for (QLineEdit* readout : {form.Edit3, form.Edit4}) {
+        const QString text = readout->text();
+        readout->setFocus();
+        QTest::keyClicks(readout, QStringLiteral("7x"));
+        QTest::keyClick(readout, Qt::Key_Backspace);
+        QCOMPARE(readout->text(), text);
+        QVERIFY(QAccessible::queryAccessibleInterface(readout)->state().readOnly);
+    }
+}
+
+void WindowTest::readoutFontOnePerSize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("640x480") << QSize(640, 480);
+    QTest::newRow("792x568") << QSize(792, 568);
+    QTest::newRow("1600x1000") << QSize(1600, 1000);
+}
+
+// Each box has one font per window size, in which every text it can show
+// fits whole: it never changes while the crystal turns.
+void WindowTest::readoutFontOnePerSize()
+{
+    QFETCH(QSize, size);
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.resize(size);
+    QTRY_COMPARE(form.size(), size);
+    StartExperiment(form, QStringLiteral("0"));
+
+    const QFont omegaFont = form.Edit3->font();
+    for (const double degrees : {0.0, 10.0, 100.0, 359.9}) {
+        form.State().Omega = static_cast<float>(degrees * kb::kDegToRad);
+        form.DrawScene();
+        QCOMPARE(form.Edit3->font(), omegaFont);
+        QVERIFY2(ShowsWholeText(form.Edit3), qPrintable(form.Edit3->text()));
+    }
+
+    form.Button6->click();
+    const QFont reflexFont = form.Edit4->font();
+    const QFont listFont = form.ListBox1->font();
+    for (int i = 0; i < form.State().ReflexCount; ++i) {
+        QCOMPARE(form.Edit4->font(), reflexFont);
+        QCOMPARE(form.ListBox1->font(), listFont);
+        QVERIFY2(ShowsWholeText(form.Edit4), qPrintable(form.Edit4->text()));
+        QVERIFY2(ShowsEveryLine(form.ListBox1), qPrintable(form.Edit4->text()));
+        form.Button6->click();
+    }
+    form.Button5->click();  // ground position: no reflex
+    QCOMPARE(form.Edit4->text(), QStringLiteral("Bragg-Bedingung nicht erfüllt"));
+    QCOMPARE(form.Edit4->font(), reflexFont);
+    QVERIFY(ShowsWholeText(form.Edit4));
+}
+
+// Without a reflex Edit4 keeps its place, but a resize gives it the place and
+// font of the new size; no readout reaches over the panel.
+void WindowTest::readoutsStayInTheDrawingArea()
+{
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.resize(1920, 1080);
+    QTRY_COMPARE(form.size(), QSize(1920, 1080));
+    StartExperiment(form, QStringLiteral("1"));
+    StartExperiment(form, QStringLiteral("6"));
+    form.Button6->click();  // a reflex places Edit4 for this size
+    form.Button5->click();
+    for (const QSize size : {QSize(792, 568), QSize(1600, 1000)}) {
+        form.resize(size);
+        QTRY_COMPARE(form.size(), size);
+        QCOMPARE(form.Edit4->text(), QStringLiteral("Bragg-Bedingung nicht erfüllt"));
+        const QRect place = form.Edit4->geometry();
+        const QFont font = form.Edit4->font();
+        for (QWidget* readout : QWidgetList{form.Edit3, form.Edit4, form.ListBox1}) {
+            QCOMPARE(readout->parentWidget(), form.drawingArea_);
+            QVERIFY2(form.drawingArea_->rect().contains(readout->geometry()),
+                     qPrintable(readout->objectName()));
+        }
+        QVERIFY(!form.drawingArea_->geometry().intersects(form.Panel1->geometry()));
+        form.Button6->click();
+        QCOMPARE(form.Edit4->geometry(), place);
+        QCOMPARE(form.Edit4->font(), font);
+        form.Button5->click();
+    }
 }
 
 void WindowTest::startUpPanel()
