@@ -128,6 +128,9 @@ TForm1::TForm1()
     LayoutClientArea();
     // Edit4's layout place is its place at the layout's size.
     edit4PlacedFor_ = drawingArea_->size();
+    // A lesson number can be typed straight away, replacing the "1".
+    Edit2->setFocus();
+    Edit2->selectAll();
 }
 
 TForm1::~TForm1() = default;
@@ -242,25 +245,42 @@ void TForm1::BuildLayout()
         radioGroup1Items_->addButton(item, i);
     }
     radioGroup1Items_->button(0)->setChecked(true);
+    SyncRadioGroup1TabStop();
 
-    // Tab order: window children, then the panel's groups, then within each group.
-    const QList<QWidget*> chains[] = {
-        {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox6, GroupBox7, GroupBox5, Button1},
-        {Edit2, UpDown1, Button9},
-        {Button3, Button6, Button5, Button2, Button8},
-        {primaer, gebeugtCheck},
-        {CheckBox1, CheckBox5, CheckBox7, CheckBox8},
-        {CheckBox10, CheckBox11, CheckBox12},
-        {Button7, CheckBox2},
-        {CheckBox3, CheckBox4, RadioGroup1, CheckBox6, CheckBox9},
+    // Group boxes take no focus, so the order runs over their controls: the
+    // panel's groups in their order, then "Aufhören", then the readouts. The
+    // spinner is stepped from Edit2 and takes no focus itself.
+    const QList<QAbstractButton*> radio = radioGroup1Items_->buttons();
+    const QList<QWidget*> tabOrder[] = {
+        {Button3, Button6, Button5, Button2, Button8},                               // GroupBox1
+        {Button7, CheckBox2},                                                        // GroupBox2
+        {CheckBox1, CheckBox5, CheckBox7, CheckBox8},                                // GroupBox3
+        {CheckBox3, CheckBox4, radio[0], radio[1], radio[2], CheckBox6, CheckBox9},  // GroupBox4
+        {primaer, gebeugtCheck},                                                     // GroupBox6
+        {CheckBox10, CheckBox11, CheckBox12},                                        // GroupBox7
+        {Edit2, Button9},                                                            // GroupBox5
+        {Button1, Edit3, Edit4, ListBox1},
     };
-    for (const auto& chain : chains) {
-        for (qsizetype i = 0; i + 1 < chain.size(); ++i) {
-            setTabOrder(chain[i], chain[i + 1]);
+    QWidget* previous = nullptr;
+    for (const QList<QWidget*>& group : tabOrder) {
+        for (QWidget* control : group) {
+            if (previous != nullptr) {
+                setTabOrder(previous, control);
+            }
+            previous = control;
         }
     }
     // Image1 shows nothing and lies under the readouts.
     Image1->stackUnder(drawingArea_);
+}
+
+void TForm1::SyncRadioGroup1TabStop()
+{
+    // Tab reaches the radio group at its checked item; the arrow keys move
+    // between the items.
+    for (QAbstractButton* item : radioGroup1Items_->buttons()) {
+        item->setFocusPolicy(item->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 void TForm1::WireEvents()
@@ -283,6 +303,7 @@ void TForm1::WireEvents()
     // One pass per change of item: only the button that becomes checked counts.
     connect(radioGroup1Items_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked) {
+            SyncRadioGroup1TabStop();
             DisplayControlClick();
         }
     });

@@ -142,6 +142,7 @@ private:
     void ApplyReadouts(const Readouts& readouts, const std::string& decimalSeparator);
     void UpdateReadoutFonts(const Readouts& readouts, const std::string& decimalSeparator);
     void SyncRotationCaption();
+    void SyncRadioGroup1TabStop();
     void LayoutClientArea();
 
     // The readouts' fonts for the drawing-area width they were chosen for.

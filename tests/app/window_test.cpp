@@ -68,6 +68,7 @@ private slots:
     void minimumSizePerDimension();
     void spinnerStaysInRange();
     void aufhoerenCloses();
+    void focusStartsInEdit2AndTabFollowsTheLayout();
     void readoutsAreReadOnly();
     void readoutFontOnePerSize_data();
     void readoutFontOnePerSize();
@@ -324,6 +325,47 @@ void WindowTest::aufhoerenCloses()
     QVERIFY(form.Timer1->isActive());
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     QVERIFY(!form.isVisible());
+}
+
+void WindowTest::focusStartsInEdit2AndTabFollowsTheLayout()
+{
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(form.focusWidget(), form.Edit2);
+    QTest::keyClicks(form.focusWidget(), QStringLiteral("7"));
+    QCOMPARE(form.Edit2->text(), QStringLiteral("7"));
+    QTest::keyClick(form.Edit2, Qt::Key_Return);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Kein Experiment aktiv"));  // only "Start" starts
+
+    StartExperiment(form, QStringLiteral("0"));  // every control shown
+    form.Button6->click();                       // and with a reflex, the list
+    const QStringList forward = {
+        "Button9",   "Button1",      "Edit3",      "Edit4",      "ListBox1",         "Button3",   "Button6",
+        "Button5",   "Button2",      "Button8",    "Button7",    "CheckBox2",        "CheckBox1", "CheckBox5",
+        "CheckBox7", "CheckBox8",    "CheckBox3",  "CheckBox4",  "RadioGroup1Item2", "CheckBox6", "CheckBox9",
+        "primaer",   "gebeugtCheck", "CheckBox10", "CheckBox11", "CheckBox12",       "Edit2"};
+    QStringList backward(forward.crbegin() + 1, forward.crend());
+    backward << "Edit2";
+    for (const auto& [key, expected] :
+         {std::pair{Qt::Key_Tab, forward}, std::pair{Qt::Key_Backtab, backward}}) {
+        form.Edit2->setFocus();
+        QStringList visited;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(form.focusWidget(), key);
+            visited << form.focusWidget()->objectName();
+        }
+        QCOMPARE(visited, expected);
+    }
+
+    // The arrow keys move between the radio items and select them; Tab then
+    // enters the group at the new item.
+    form.RadioGroup1->findChild<QWidget*>(QStringLiteral("RadioGroup1Item2"))->setFocus();
+    QTest::keyClick(form.focusWidget(), Qt::Key_Up);
+    QCOMPARE(form.RadioGroup1ItemIndex(), 1);
+    form.CheckBox4->setFocus();
+    QTest::keyClick(form.CheckBox4, Qt::Key_Tab);
+    QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("RadioGroup1Item1"));
 }
 
 void WindowTest::readoutsAreReadOnly()
