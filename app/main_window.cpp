@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
 #include <QStyle>
 #include <QTimer>
@@ -36,6 +39,7 @@ const char* const kWindowFace = "MS Sans Serif";
 const char* const kArialFace = "Arial";
 const char* const kReadoutFace = "Arial";
 constexpr Colour kEdit4Background = 0xE1FDF4;
+constexpr int kPanelBottomMarginPx = 7;  // below the lowest group, as in the layout's 568-pixel panel
 
 void SetBackground(QWidget* widget, const QColor& colour)
 {
@@ -147,12 +151,20 @@ void TForm1::BuildLayout()
     Image1->setAttribute(Qt::WA_NoSystemBackground);
     Image1->setFocusPolicy(Qt::NoFocus);
 
-    Panel1 = new QFrame(this);
+    panelArea_ = new QScrollArea(this);
+    panelArea_->setObjectName(QStringLiteral("PanelArea"));
+    panelArea_->setFrameShape(QFrame::NoFrame);
+    panelArea_->setFocusPolicy(Qt::NoFocus);
+    panelArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Panel1 = new QFrame;
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(1);
-    Panel1->setGeometry(615, 0, kPanelWidthPx, kInitialClientHeightPx);
+    Panel1->resize(kPanelWidthPx, kInitialClientHeightPx);
     SetBackground(Panel1, palette().color(QPalette::Button));
+    panelArea_->setWidget(Panel1);
+    panelArea_->setGeometry(615, 0, kPanelWidthPx, kInitialClientHeightPx);
 
     const QColor window = palette().color(QPalette::Base);
     Edit3 = MakeReadout(drawingArea_, "Edit3", QStringLiteral("Edit3"), QRect(0, 0, 89, 20), kEdit3FontPx,
@@ -307,6 +319,12 @@ void TForm1::WireEvents()
             DisplayControlClick();
         }
     });
+    // A control that Tab reaches on a scrolled panel comes into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && Panel1->isAncestorOf(now)) {
+            panelArea_->ensureWidgetVisible(now);
+        }
+    });
 }
 
 int TForm1::RadioGroup1ItemIndex() const
@@ -350,8 +368,8 @@ void TForm1::DrawScene()
         return;  // the pass is not defined before the model is initialised
     }
     SceneInput input;
-    input.viewWidthPx = width() - Panel1->width();
-    input.viewHeightPx = height();
+    input.viewWidthPx = drawingArea_->width();
+    input.viewHeightPx = drawingArea_->height();
     input.flags = ReadDisplayFlags();
     input.decimalSeparator = QLocale().decimalPoint().toStdString();
     input.omegaBoxTop = Edit3->y();
@@ -493,10 +511,31 @@ void TForm1::showEvent(QShowEvent* event)
     FormActivate();
 }
 
+int TForm1::PanelContentHeight() const
+{
+    int bottom = 0;
+    for (const QWidget* child : Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isHidden()) {
+            bottom = std::max(bottom, child->geometry().bottom() + 1);
+        }
+    }
+    return bottom + kPanelBottomMarginPx;
+}
+
+// The panel keeps its width and fills the client height. On a window too
+// short for the groups shown it scrolls; its scroll bar then takes its width
+// from the drawing area, not from the groups.
 void TForm1::LayoutClientArea()
 {
-    Panel1->setGeometry(width() - kPanelWidthPx, 0, kPanelWidthPx, height());
-    drawingArea_->setGeometry(0, 0, std::max(0, width() - kPanelWidthPx), height());
+    const QRect client = rect();
+    const int content = PanelContentHeight();
+    const bool scrolls = client.height() < content;
+    panelArea_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const int areaWidth = kPanelWidthPx + (scrolls ? panelArea_->verticalScrollBar()->sizeHint().width() : 0);
+    const int viewWidth = std::max(0, client.width() - areaWidth);
+    panelArea_->setGeometry(client.left() + viewWidth, client.top(), areaWidth, client.height());
+    Panel1->resize(kPanelWidthPx, std::max(client.height(), content));
+    drawingArea_->setGeometry(client.left(), client.top(), viewWidth, client.height());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

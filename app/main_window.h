@@ -21,6 +21,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTimer;
 
 namespace kb {
@@ -82,9 +83,10 @@ public:
     void SetRadioGroup1ItemIndex(int index);
 
     // Controls, by their layout names. The readouts are children of the
-    // drawing area.
+    // drawing area; the panel scrolls inside panelArea_ on a short window.
     DrawingArea* drawingArea_ = nullptr;
     QWidget* Image1 = nullptr;
+    QScrollArea* panelArea_ = nullptr;
     QFrame* Panel1 = nullptr;
     QLineEdit* Edit3 = nullptr;
     QLineEdit* Edit4 = nullptr;
@@ -143,6 +145,7 @@ private:
     void UpdateReadoutFonts(const Readouts& readouts, const std::string& decimalSeparator);
     void SyncRotationCaption();
     void SyncRadioGroup1TabStop();
+    int PanelContentHeight() const;
     void LayoutClientArea();
 
     // The readouts' fonts for the drawing-area width they were chosen for.

@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -42,6 +44,11 @@ bool ShowsEveryLine(QListWidget* list)
     return true;
 }
 
+QRect InWindow(const QWidget* widget)
+{
+    return QRect(widget->mapTo(widget->window(), QPoint(0, 0)), widget->size());
+}
+
 void StartExperiment(TForm1& form, const QString& number)
 {
     form.Edit2->setText(number);
@@ -73,6 +80,7 @@ private slots:
     void readoutFontOnePerSize_data();
     void readoutFontOnePerSize();
     void readoutsStayInTheDrawingArea();
+    void shortWindowScrollsThePanel();
 
     void startUpPanel();
     void initialisesOnceOnFirstShow();
@@ -97,7 +105,6 @@ void WindowTest::controlsAsCreated_data()
         QTest::newRow(name) << QString::fromLatin1(parent) << QString::fromUtf8(caption) << geometry
                             << checked;
     };
-    row("Panel1", "Form1", "", {615, 0, 177, 568});
     row("Image1", "Form1", "", {0, 0, 425, 313});
     row("Edit3", "DrawingArea", "Edit3", {0, 0, 89, 20});
     row("Edit4", "DrawingArea", "Edit4", {128, 0, 225, 22});
@@ -193,6 +200,8 @@ void WindowTest::windowAsCreated()
     QCOMPARE(form.objectName(), QStringLiteral("Form1"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Kein Experiment aktiv"));
     QCOMPARE(form.size(), QSize(792, 568));
+    QCOMPARE(InWindow(form.panelArea_), QRect(615, 0, 177, 568));
+    QCOMPARE(form.Panel1->size(), QSize(177, 568));
     QCOMPARE(form.ListBox1->count(), 0);
     QCOMPARE(form.RadioGroup1ItemIndex(), 0);
     const QStringList items = {"nicht zeigen", "zeigen, falls reflektiert", "alle zeigen"};
@@ -248,7 +257,7 @@ void WindowTest::panelFollowsTheWindow()
     for (const QSize size : {QSize(1000, 568), QSize(1000, 800), QSize(700, 500)}) {
         form.resize(size);
         QTRY_COMPARE(form.size(), size);
-        QCOMPARE(form.Panel1->geometry(), QRect(size.width() - 177, 0, 177, size.height()));
+        QCOMPARE(InWindow(form.Panel1), QRect(size.width() - 177, 0, 177, size.height()));
         QCOMPARE(form.GroupBox5->pos(), QPoint(8, 8));
         QCOMPARE(form.GroupBox4->pos(), QPoint(8, 416));
         QCOMPARE(form.drawingArea_->geometry(), QRect(0, 0, size.width() - 177, size.height()));
@@ -452,12 +461,60 @@ void WindowTest::readoutsStayInTheDrawingArea()
             QVERIFY2(form.drawingArea_->rect().contains(readout->geometry()),
                      qPrintable(readout->objectName()));
         }
-        QVERIFY(!form.drawingArea_->geometry().intersects(form.Panel1->geometry()));
+        QVERIFY(!form.drawingArea_->geometry().intersects(InWindow(form.panelArea_)));
         form.Button6->click();
         QCOMPARE(form.Edit4->geometry(), place);
         QCOMPARE(form.Edit4->font(), font);
         form.Button5->click();
     }
+}
+
+// On a window shorter than the groups shown the panel scrolls, its bar
+// beside the drawing area; Tab brings each control it reaches into view.
+void WindowTest::shortWindowScrollsThePanel()
+{
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.resize(640, 480);
+    QTRY_COMPARE(form.size(), QSize(640, 480));
+    const QScrollBar* bar = form.panelArea_->verticalScrollBar();
+    QVERIFY(!bar->isVisible());  // "Experiment Nr." alone fits
+    StartExperiment(form, QStringLiteral("0"));
+    form.Button6->click();
+    QVERIFY(bar->isVisible());
+    QCOMPARE(form.Panel1->width(), 177);
+    QCOMPARE(form.drawingArea_->geometry().right() + 1, form.panelArea_->x());
+    QCOMPARE(InWindow(form.panelArea_).right(), 639);
+
+    const QRect viewport = InWindow(form.panelArea_->viewport());
+    QSet<QWidget*> reached;
+    form.Edit2->setFocus(Qt::TabFocusReason);
+    do {
+        QWidget* focus = form.focusWidget();
+        const QRect shown = form.Panel1->isAncestorOf(focus) ? viewport : InWindow(form.drawingArea_);
+        QVERIFY2(shown.contains(InWindow(focus)), qPrintable(focus->objectName()));
+        reached.insert(focus);
+        QTest::keyClick(focus, Qt::Key_Tab);
+    } while (form.focusWidget() != form.Edit2 && reached.size() < 100);
+    for (QWidget* control : form.Panel1->findChildren<QWidget*>()) {
+        if (control->isVisibleTo(&form) && (control->focusPolicy() & Qt::TabFocus)) {
+            QVERIFY2(reached.contains(control), qPrintable(control->objectName()));
+        }
+    }
+
+    // Scrolled to the end, the last group shows; entering the panel from
+    // the readouts brings "Aufhören" back into view.
+    form.panelArea_->verticalScrollBar()->setValue(bar->maximum());
+    QVERIFY(viewport.contains(InWindow(form.GroupBox4)));
+    form.Edit3->setFocus();
+    QTest::keyClick(form.Edit3, Qt::Key_Backtab);
+    QCOMPARE(form.focusWidget(), form.Button1);
+    QVERIFY(viewport.contains(InWindow(form.Button1)));
+    form.resize(792, 568);
+    QTRY_COMPARE(form.size(), QSize(792, 568));
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(InWindow(form.Panel1), QRect(615, 0, 177, 568));
 }
 
 void WindowTest::startUpPanel()
