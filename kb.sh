@@ -20,7 +20,7 @@ packages=(
     cmake make g++ pkg-config
     qt6-base-dev libgl-dev fonts-liberation2 libxkbcommon-dev
     libbenchmark-dev
-    xvfb xauth xdotool imagemagick
+    xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream
 )
 

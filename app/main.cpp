@@ -33,8 +33,9 @@ int main(int argc, char* argv[])
     }
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QApplication app(argc, argv);
+    // No display name: the toolkit would append it to every window title,
+    // and the title is the lesson's caption alone.
     QApplication::setApplicationName(QStringLiteral("Kristallbeugung"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kristallbeugung"));
     QApplication::setDesktopFileName(QStringLiteral("de.kristallbeugung.Kristallbeugung"));
     kb::TForm1 form1;
     form1.show();
