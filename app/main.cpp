@@ -8,24 +8,42 @@
 
 namespace {
 
-// Without a display the toolkit would abort with a plugin error; say instead
-// in one line what to do.
-bool HasDisplay()
+bool IsSet(const char* variable)
 {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform != nullptr && *platform != '\0') {
-        return true;
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// Whether an option the toolkit reads, "-name value" (or "--name value"),
+// is on the command line.
+bool HasOption(int argc, char* argv[], const char* name)
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        const char* arg = argv[i];
+        if (arg[0] == '-' && arg[1] == '-') {
+            ++arg;
+        }
+        if (std::strcmp(arg, name) == 0) {
+            return true;
+        }
     }
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+    return false;
+}
+
+// Without a display the toolkit would abort with a plugin error; say instead
+// in one line what to do. A platform chosen by argument or environment, or
+// an X display given by argument, is left to the toolkit.
+bool ToolkitCanStart(int argc, char* argv[])
+{
+    return IsSet("QT_QPA_PLATFORM") || HasOption(argc, argv, "-platform") || IsSet("DISPLAY") ||
+           IsSet("WAYLAND_DISPLAY") || HasOption(argc, argv, "-display");
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    if (!HasDisplay()) {
+    if (!ToolkitCanStart(argc, argv)) {
         std::fprintf(stderr,
                      "kristallbeugung: no display found; start it on a desktop, or without one as "
                      "\"xvfb-run -a kristallbeugung\".\n");
