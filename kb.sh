@@ -20,7 +20,7 @@ packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-liberation2 libxkbcommon-dev
     libbenchmark-dev
-    xvfb xauth xdotool imagemagick
+    xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream
 )
 

@@ -14,6 +14,8 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <cmath>
@@ -97,12 +99,14 @@ int TForm1::ClientTop() const
 
 QSize TForm1::ViewSize() const
 {
-    return QSize(std::max(0, width() - kPanelWidthPx), std::max(0, height() - ClientTop()));
+    return drawingArea_->size();
 }
 
 void TForm1::SetViewSize(QSize view)
 {
-    resize(view.width() + kPanelWidthPx, view.height() + ClientTop());
+    const bool scrolls = view.height() < PanelContentHeight();
+    const int panelArea = kPanelWidthPx + (scrolls ? panelArea_->verticalScrollBar()->sizeHint().width() : 0);
+    resize(view.width() + panelArea, view.height() + ClientTop());
     LayoutClientArea();
 }
 

@@ -10,7 +10,6 @@ namespace kb {
 DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 DrawList DrawingArea::ShowList(DrawList list)

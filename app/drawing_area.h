@@ -8,7 +8,8 @@
 namespace kb {
 
 // The white area left of the panel. Shows the latest scene pass; a repaint
-// replays it and changes nothing in the model. No reaction to the mouse.
+// replays it and changes nothing in the model. It reacts to no mouse action
+// itself; the readouts on it take clicks and the focus.
 class DrawingArea final : public QWidget {
     Q_OBJECT
 

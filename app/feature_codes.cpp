@@ -184,6 +184,7 @@ void TForm1::ApplyFeatures(std::span<const FeatureCode> codes)
                 break;  // not a feature code
         }
     }
+    LayoutClientArea();  // the groups shown decide whether the panel scrolls
 }
 
 }  // namespace kb

@@ -17,18 +17,33 @@ bool IsSet(const char* variable)
     return value != nullptr && *value != '\0';
 }
 
-// A platform chosen by argument or environment is the toolkit's to open.
-bool PlatformChosen(int argc, char** argv)
+// Whether an option the toolkit reads, "-name value" (or "--name value"),
+// is on the command line.
+bool HasOption(int argc, char* argv[], const char* name)
 {
-    if (IsSet("QT_QPA_PLATFORM")) {
-        return true;
-    }
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strncmp(argv[i], "-platform=", 10) == 0) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        const char* arg = argv[i];
+        if (arg[0] == '-' && arg[1] == '-') {
+            ++arg;
+        }
+        if (std::strcmp(arg, name) == 0) {
             return true;
         }
     }
     return false;
+}
+
+// A platform chosen by argument or environment is the toolkit's to open.
+bool PlatformChosen(int argc, char* argv[])
+{
+    return IsSet("QT_QPA_PLATFORM") || HasOption(argc, argv, "-platform");
+}
+
+// Where the toolkit finds a display of its own: the environment, or an X
+// display given by argument.
+bool DisplayGiven(int argc, char* argv[])
+{
+    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || HasOption(argc, argv, "-display");
 }
 
 void Print(const QString& text, bool toStandardError)
@@ -58,7 +73,7 @@ int main(int argc, char* argv[])
     // platform is chosen, the program starts without one and says, once it
     // knows that a window is wanted, in one line what to do; exports, help
     // and the version need no display at all.
-    const bool noDisplay = !PlatformChosen(argc, argv) && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY");
+    const bool noDisplay = !PlatformChosen(argc, argv) && !DisplayGiven(argc, argv);
     if (!PlatformChosen(argc, argv) && (noDisplay || kb::WantsNoWindow(argc, argv))) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -1,24 +1,31 @@
 #include "main_window.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
-#include <QHash>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSet>
+#include <QStyle>
 #include <QTimer>
+#include <cmath>
 
 #include "compact_style.h"
 #include "model/diffractogram.h"
 #include "model/rotation.h"
 #include "paint/painter.h"
+#include "render/readouts.h"
 #include "up_down.h"
 
 namespace kb {
@@ -33,6 +40,7 @@ const char* const kWindowFace = "MS Sans Serif";
 const char* const kArialFace = "Arial";
 const char* const kReadoutFace = "Arial";
 constexpr Colour kEdit4Background = 0xE1FDF4;
+constexpr int kPanelBottomMarginPx = 7;  // below the lowest group, as in the layout's 568-pixel panel
 
 void SetBackground(QWidget* widget, const QColor& colour)
 {
@@ -88,6 +96,9 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QString& caption, 
     return Place(box, name, geometry);
 }
 
+// A readout shows computed values: read-only, yet in the tab order, so that
+// the keyboard and a screen reader reach it. A flat one-pixel border and no
+// text margins of its own, as the box sizes of the scene pass assume.
 QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, QRect geometry, int fontPx,
                        const QColor& background, const QString& accessibleName)
 {
@@ -95,10 +106,12 @@ QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, Q
     edit->setObjectName(QString::fromLatin1(name));
     edit->setGeometry(geometry);
     edit->setFont(ControlFont(QString::fromLatin1(kArialFace), fontPx));
+    edit->setReadOnly(true);
     edit->setFrame(false);
-    edit->setTextMargins(2, 0, 2, 0);
+    edit->setTextMargins(0, 0, 0, 0);
     edit->setStyleSheet(
-        QStringLiteral("QLineEdit { border: 1px solid #808080; padding: 0px; background: %1; }")
+        QStringLiteral("QLineEdit { border: 1px solid #808080; padding: 0px; background: %1; }"
+                       "QLineEdit:focus { border-color: palette(highlight); }")
             .arg(background.name()));
     edit->setAccessibleName(accessibleName);
     return edit;
@@ -112,11 +125,19 @@ TForm1::TForm1()
     setWindowTitle(QStringLiteral("Kein Experiment aktiv"));
     setFont(ControlFont(QString::fromLatin1(kWindowFace), kWindowFontPx));
     SetBackground(this, palette().color(QPalette::Button));
+    BuildMenuBar();
     BuildLayout();
     WireEvents();
-    setMinimumSize(kMinWindowWidthPx, kMinWindowHeightPx);
-    resize(kInitialClientWidthPx, kInitialClientHeightPx);
+    // The sizes of the layout are those of the client area below the menu bar.
+    setMinimumSize(kMinWindowWidthPx, kMinWindowHeightPx + ClientTop());
+    resize(kInitialClientWidthPx, kInitialClientHeightPx + ClientTop());
     move(kInitialLeftPx, kInitialTopPx);
+    LayoutClientArea();
+    // Edit4's layout place is its place at the layout's size.
+    edit4PlacedFor_ = drawingArea_->size();
+    // A lesson number can be typed straight away, replacing the "1".
+    Edit2->setFocus();
+    Edit2->selectAll();
 }
 
 TForm1::~TForm1() = default;
@@ -133,25 +154,33 @@ void TForm1::BuildLayout()
     Image1->setAttribute(Qt::WA_NoSystemBackground);
     Image1->setFocusPolicy(Qt::NoFocus);
 
-    Panel1 = new QFrame(this);
+    panelArea_ = new QScrollArea(this);
+    panelArea_->setObjectName(QStringLiteral("PanelArea"));
+    panelArea_->setFrameShape(QFrame::NoFrame);
+    panelArea_->setFocusPolicy(Qt::NoFocus);
+    panelArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Panel1 = new QFrame;
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(1);
-    Panel1->setGeometry(615, 0, kPanelWidthPx, kInitialClientHeightPx);
+    Panel1->resize(kPanelWidthPx, kInitialClientHeightPx);
     SetBackground(Panel1, palette().color(QPalette::Button));
+    panelArea_->setWidget(Panel1);
+    panelArea_->setGeometry(615, 0, kPanelWidthPx, kInitialClientHeightPx);
 
     const QColor window = palette().color(QPalette::Base);
-    Edit3 = MakeReadout(this, "Edit3", QStringLiteral("Edit3"), QRect(0, 0, 89, 20), kEdit3FontPx, window,
-                        QStringLiteral("Omega"));
-    Edit4 = MakeReadout(this, "Edit4", QStringLiteral("Edit4"), QRect(128, 0, 225, 22), kEdit4FontPx,
+    Edit3 = MakeReadout(drawingArea_, "Edit3", QStringLiteral("Edit3"), QRect(0, 0, 89, 20), kEdit3FontPx,
+                        window, QStringLiteral("Omega"));
+    Edit4 = MakeReadout(drawingArea_, "Edit4", QStringLiteral("Edit4"), QRect(128, 0, 225, 22), kEdit4FontPx,
                         ToQColor(kEdit4Background), QStringLiteral("Reflex"));
-    Edit4->setProperty("layoutFont", Edit4->font());
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new QListWidget(drawingArea_);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(432, 0, 169, 233);
     ListBox1->setFont(ControlFont(QString::fromLatin1(kArialFace), kListFontPx));
-    ListBox1->setFrameShape(QFrame::Box);
+    ListBox1->setFrameStyle(QFrame::Box | QFrame::Plain);
     ListBox1->setLineWidth(1);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setAccessibleName(QStringLiteral("Messwerte"));
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -231,28 +260,42 @@ void TForm1::BuildLayout()
         radioGroup1Items_->addButton(item, i);
     }
     radioGroup1Items_->button(0)->setChecked(true);
+    SyncRadioGroup1TabStop();
 
-    // Tab order: window children, then the panel's groups, then within each group.
-    const QList<QWidget*> chains[] = {
-        {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox6, GroupBox7, GroupBox5, Button1},
-        {Edit2, UpDown1, Button9},
-        {Button3, Button6, Button5, Button2, Button8},
-        {primaer, gebeugtCheck},
-        {CheckBox1, CheckBox5, CheckBox7, CheckBox8},
-        {CheckBox10, CheckBox11, CheckBox12},
-        {Button7, CheckBox2},
-        {CheckBox3, CheckBox4, RadioGroup1, CheckBox6, CheckBox9},
+    // Group boxes take no focus, so the order runs over their controls: the
+    // panel's groups in their order, then "Aufhören", then the readouts. The
+    // spinner is stepped from Edit2 and takes no focus itself.
+    const QList<QAbstractButton*> radio = radioGroup1Items_->buttons();
+    const QList<QWidget*> tabOrder[] = {
+        {Button3, Button6, Button5, Button2, Button8},                               // GroupBox1
+        {Button7, CheckBox2},                                                        // GroupBox2
+        {CheckBox1, CheckBox5, CheckBox7, CheckBox8},                                // GroupBox3
+        {CheckBox3, CheckBox4, radio[0], radio[1], radio[2], CheckBox6, CheckBox9},  // GroupBox4
+        {primaer, gebeugtCheck},                                                     // GroupBox6
+        {CheckBox10, CheckBox11, CheckBox12},                                        // GroupBox7
+        {Edit2, Button9},                                                            // GroupBox5
+        {Button1, Edit3, Edit4, ListBox1},
     };
-    for (const auto& chain : chains) {
-        for (qsizetype i = 0; i + 1 < chain.size(); ++i) {
-            setTabOrder(chain[i], chain[i + 1]);
+    QWidget* previous = nullptr;
+    for (const QList<QWidget*>& group : tabOrder) {
+        for (QWidget* control : group) {
+            if (previous != nullptr) {
+                setTabOrder(previous, control);
+            }
+            previous = control;
         }
     }
-    Image1->raise();
-    Panel1->raise();
-    Edit3->raise();
-    Edit4->raise();
-    ListBox1->raise();
+    // Image1 shows nothing and lies under the readouts.
+    Image1->stackUnder(drawingArea_);
+}
+
+void TForm1::SyncRadioGroup1TabStop()
+{
+    // Tab reaches the radio group at its checked item; the arrow keys move
+    // between the items.
+    for (QAbstractButton* item : radioGroup1Items_->buttons()) {
+        item->setFocusPolicy(item->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 void TForm1::WireEvents()
@@ -275,7 +318,14 @@ void TForm1::WireEvents()
     // One pass per change of item: only the button that becomes checked counts.
     connect(radioGroup1Items_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked) {
+            SyncRadioGroup1TabStop();
             DisplayControlClick();
+        }
+    });
+    // A control that Tab reaches on a scrolled panel comes into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && Panel1->isAncestorOf(now)) {
+            panelArea_->ensureWidgetVisible(now);
         }
     });
 }
@@ -330,80 +380,102 @@ void TForm1::DrawScene()
     canvas_.BeginPass();
     const Readouts readouts = kb::DrawScene(state_, input, canvas_);
     canvas_.RecycleList(drawingArea_->ShowList(canvas_.TakeList()));
-    ApplyReadouts(readouts);
+    ApplyReadouts(readouts, input.decimalSeparator);
     ++scenePassCount_;
 }
 
 namespace {
 
-// The readout boxes are sized with the picture; a text that would run past
-// its box is set a little smaller instead of being cut off.
-QFont FittingFont(QFont font, const QStringList& texts, int availableWidth)
+// A line edit's text starts 3 pixels inside its box on either side (the
+// border and the toolkit's own margin of 2) and 2 pixels inside at top and
+// bottom; the cursor after the last character needs one more pixel.
+constexpr int kEditTextInsetPx = 3;
+constexpr int kEditLineInsetPx = 2;
+constexpr int kEditCursorPx = 1;
+constexpr int kSmallestReadoutPx = 6;
+
+// The readout font of cell height `cellPx`, made smaller only as far as the
+// widest of `texts` needs to fit `room`, with `lines` of them one under
+// another. One font per box and size, so it never changes with the text.
+QFont FittingFont(int cellPx, const std::vector<std::string>& texts, QSize room, int lines)
 {
-    constexpr int kSmallestPx = 6;
-    // Fitted sizes are remembered: the readouts repeat, and measuring is slow.
-    static QHash<QString, int> fitted;
-    const QString key = font.family() + QLatin1Char('|') + QString::number(font.pixelSize()) +
-                        QLatin1Char('|') + QString::number(availableWidth) + QLatin1Char('|') +
-                        texts.join(QLatin1Char('\n'));
-    const auto known = fitted.constFind(key);
-    if (known != fitted.constEnd()) {
-        font.setPixelSize(*known);
-        return font;
+    QSet<QString> unique;
+    for (const std::string& text : texts) {
+        unique.insert(QString::fromStdString(text));
     }
-    while (font.pixelSize() > kSmallestPx) {
-        const QFontMetrics metrics(font);
-        int widest = 0;
-        for (const QString& text : texts) {
+    QFont font = CellHeightFont(QString::fromLatin1(kReadoutFace), cellPx);
+    while (font.pixelSize() > kSmallestReadoutPx) {
+        const QFontMetricsF metrics(font);
+        qreal widest = 0;
+        for (const QString& text : unique) {
             widest = std::max(widest, metrics.horizontalAdvance(text));
         }
-        if (widest <= availableWidth) {
+        if (std::ceil(widest) <= room.width() && lines * std::ceil(metrics.height()) <= room.height()) {
             break;
         }
         font.setPixelSize(font.pixelSize() - 1);
     }
-    fitted.insert(key, font.pixelSize());
     return font;
+}
+
+QSize EditTextRoom(const BoxGeometry& box)
+{
+    return {box.width - 2 * kEditTextInsetPx - kEditCursorPx, box.height - 2 * kEditLineInsetPx};
 }
 
 }  // namespace
 
-void TForm1::ApplyReadouts(const Readouts& r)
+void TForm1::UpdateReadoutFonts(const Readouts& r, const std::string& decimalSeparator)
 {
-    constexpr int kEditChromePx = 8;  // border and text margins of a readout edit box
-    constexpr int kListChromePx = 10;
-    const QString face = QString::fromLatin1(kReadoutFace);
-    const QFont readoutFont = CellHeightFont(face, r.fontHeight);
+    const int viewWidth = RoundHalfEven(state_.ViewWidth);
+    if (readoutFonts_.viewWidth == viewWidth && readoutFonts_.decimalSeparator == decimalSeparator) {
+        return;
+    }
+    const ReadoutTexts texts = PossibleReadoutTexts(state_, decimalSeparator);
+    readoutFonts_.viewWidth = viewWidth;
+    readoutFonts_.decimalSeparator = decimalSeparator;
+    readoutFonts_.omega =
+        FittingFont(r.fontHeight, texts.omega, EditTextRoom({0, 0, r.omegaWidth, r.omegaHeight}), 1);
+    readoutFonts_.reflex = FittingFont(r.fontHeight, texts.reflex, EditTextRoom(r.reflexGeometry), 1);
+    // An item's text starts the focus frame's margin and a pixel inside its row.
+    const int frame = ListBox1->frameWidth();
+    const int itemMargin =
+        ListBox1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListBox1) + 1;
+    const QSize listRoom(r.listGeometry.width - 2 * frame - 2 * itemMargin,
+                         r.listGeometry.height - 2 * frame);
+    readoutFonts_.list = FittingFont(r.fontHeight, texts.list, listRoom, texts.listLineCount);
+}
+
+void TForm1::ApplyReadouts(const Readouts& r, const std::string& decimalSeparator)
+{
+    UpdateReadoutFonts(r, decimalSeparator);
     const QString omegaText = QString::fromStdString(r.omegaText);
     Edit3->resize(r.omegaWidth, r.omegaHeight);
-    Edit3->setFont(FittingFont(readoutFont, {omegaText}, r.omegaWidth - kEditChromePx));
+    Edit3->setFont(readoutFonts_.omega);
     Edit3->setText(omegaText);
     Edit3->setCursorPosition(0);
-    if (r.reflexGeometry) {
-        Edit4->setGeometry(r.reflexGeometry->left, r.reflexGeometry->top, r.reflexGeometry->width,
-                           r.reflexGeometry->height);
+    // Edit4 keeps its place and font while no reflex is active, unless the
+    // drawing area has changed size since: then it takes those of the new size.
+    const QSize viewSize(RoundHalfEven(state_.ViewWidth), RoundHalfEven(state_.ViewHeight));
+    if (r.reflexPlaced || viewSize != edit4PlacedFor_) {
+        const BoxGeometry& box = r.reflexGeometry;
+        Edit4->setGeometry(box.left, box.top, box.width, box.height);
+        Edit4->setFont(readoutFonts_.reflex);
+        edit4PlacedFor_ = viewSize;
     }
     if (r.reflexTextChanged) {
-        const QString reflexText = QString::fromStdString(r.reflexText);
-        const QFont base = r.reflexFontChanged ? readoutFont : Edit4->property("layoutFont").value<QFont>();
-        Edit4->setFont(FittingFont(base, {reflexText}, Edit4->width() - kEditChromePx));
-        if (r.reflexFontChanged) {
-            Edit4->setProperty("layoutFont", readoutFont);
-        }
-        Edit4->setText(reflexText);
+        Edit4->setText(QString::fromStdString(r.reflexText));
         Edit4->setCursorPosition(0);
     }
     Edit4->setVisible(r.reflexVisible);
     if (r.listUpdated) {
         ListBox1->setGeometry(r.listGeometry.left, r.listGeometry.top, r.listGeometry.width,
                               r.listGeometry.height);
-        QStringList lines;
-        for (const std::string& line : r.listLines) {
-            lines << QString::fromStdString(line);
-        }
-        ListBox1->setFont(FittingFont(readoutFont, lines, r.listGeometry.width - kListChromePx));
+        ListBox1->setFont(readoutFonts_.list);
         ListBox1->clear();
-        ListBox1->addItems(lines);
+        for (const std::string& line : r.listLines) {
+            ListBox1->addItem(QString::fromStdString(line));
+        }
     }
     ListBox1->setVisible(r.listVisible);
 }
@@ -443,10 +515,32 @@ void TForm1::showEvent(QShowEvent* event)
     FormActivate();
 }
 
+int TForm1::PanelContentHeight() const
+{
+    int bottom = 0;
+    for (const QWidget* child : Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isHidden()) {
+            bottom = std::max(bottom, child->geometry().bottom() + 1);
+        }
+    }
+    return bottom + kPanelBottomMarginPx;
+}
+
+// The panel keeps its width and fills the client height. On a window too
+// short for the groups shown it scrolls; its scroll bar then takes its width
+// from the drawing area, not from the groups.
 void TForm1::LayoutClientArea()
 {
-    Panel1->setGeometry(width() - kPanelWidthPx, 0, kPanelWidthPx, height());
-    drawingArea_->setGeometry(0, 0, std::max(0, width() - kPanelWidthPx), height());
+    menuBar_->setGeometry(0, 0, width(), ClientTop());
+    const QRect client = rect().adjusted(0, ClientTop(), 0, 0);
+    const int content = PanelContentHeight();
+    const bool scrolls = client.height() < content;
+    panelArea_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const int areaWidth = kPanelWidthPx + (scrolls ? panelArea_->verticalScrollBar()->sizeHint().width() : 0);
+    const int viewWidth = std::max(0, client.width() - areaWidth);
+    panelArea_->setGeometry(client.left() + viewWidth, client.top(), areaWidth, client.height());
+    Panel1->resize(kPanelWidthPx, std::max(client.height(), content));
+    drawingArea_->setGeometry(client.left(), client.top(), viewWidth, client.height());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

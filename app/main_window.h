@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QFont>
+#include <QSize>
 #include <QWidget>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "drawing_area.h"
+#include "model/sim_state.h"
 #include "paint/fonts.h"
 #include "paint/picture_export.h"
-#include "model/sim_state.h"
 #include "render/draw_list.h"
 #include "render/scene.h"
 
@@ -22,6 +25,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QTimer;
 
 namespace kb {
@@ -92,6 +96,10 @@ public:
     // menu bar, left of the panel.
     QSize ViewSize() const;
     void SetViewSize(QSize view);
+    // The client area of the layout: the window below the menu bar.
+    int ClientTop() const;
+    QSize ClientSize() const { return size() - QSize(0, ClientTop()); }
+    void ResizeClient(QSize client) { resize(client + QSize(0, ClientTop())); }
     // Turns the crystal by `degrees` through the rotation step, tick by tick,
     // recording peaks as the running timer would.
     void TurnCrystal(double degrees);
@@ -103,9 +111,11 @@ public:
     int RadioGroup1ItemIndex() const;
     void SetRadioGroup1ItemIndex(int index);
 
-    // Controls, by their layout names.
+    // Controls, by their layout names. The readouts are children of the
+    // drawing area; the panel scrolls inside panelArea_ on a short window.
     DrawingArea* drawingArea_ = nullptr;
     QWidget* Image1 = nullptr;
+    QScrollArea* panelArea_ = nullptr;
     QFrame* Panel1 = nullptr;
     QLineEdit* Edit3 = nullptr;
     QLineEdit* Edit4 = nullptr;
@@ -164,14 +174,27 @@ protected:
 private:
     void BuildLayout();
     void BuildMenuBar();
-    int ClientTop() const;
     void ReportFailure(const QString& title, const QString& message);
     void WireEvents();
-    void ApplyReadouts(const Readouts& readouts);
+    void ApplyReadouts(const Readouts& readouts, const std::string& decimalSeparator);
+    void UpdateReadoutFonts(const Readouts& readouts, const std::string& decimalSeparator);
     void SyncRotationCaption();
+    void SyncRadioGroup1TabStop();
+    int PanelContentHeight() const;
     void LayoutClientArea();
 
+    // The readouts' fonts for the drawing-area width they were chosen for.
+    struct ReadoutFonts {
+        int viewWidth = -1;
+        std::string decimalSeparator;
+        QFont omega;
+        QFont reflex;
+        QFont list;
+    };
+
     SimState state_;
+    ReadoutFonts readoutFonts_;
+    QSize edit4PlacedFor_;  // the drawing-area size Edit4's place and font belong to
     QtTextMetrics metrics_;
     RecordingCanvas canvas_{metrics_};
     bool initialised_ = false;

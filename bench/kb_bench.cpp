@@ -70,7 +70,7 @@ std::unique_ptr<kb::TForm1> MakeBusyWindow(Size size)
 {
     auto form = std::make_unique<kb::TForm1>();
     form->show();
-    form->resize(size.width + kb::kPanelWidthPx, size.height);
+    form->SetViewSize(QSize(size.width, size.height));
     form->Edit2->setText(QStringLiteral("0"));
     form->Button9Click();
     for (int i = 0; i < form->State().ReflexCount; ++i) {
@@ -83,8 +83,8 @@ std::unique_ptr<kb::TForm1> MakeBusyWindow(Size size)
 bool SetUpMatches(const kb::TForm1& form, Size size, benchmark::State& state)
 {
     const kb::SimState& s = form.State();
-    if (!form.IsInitialised() || form.width() != size.width + kb::kPanelWidthPx ||
-        form.height() != size.height || s.ActiveReflex < 0 || s.ViewWidth != static_cast<float>(size.width)) {
+    if (!form.IsInitialised() || form.ViewSize() != QSize(size.width, size.height) || s.ActiveReflex < 0 ||
+        s.ViewWidth != static_cast<float>(size.width)) {
         state.SkipWithError("window did not reach the requested size or state");
         return false;
     }

@@ -1,9 +1,11 @@
 #include "readouts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace kb {
 namespace {
@@ -16,8 +18,13 @@ constexpr float kListWidthWorld = 1800.0f;
 constexpr float kListHeightWorld = 800.0f;
 constexpr int kListRightMarginPx = 10;
 constexpr int kSignificantDigits = 15;  // the decimal digits a double reliably carries
+constexpr double kWidestOmegaDeg = 359.9;
+const char* const kNoReflexText = "Bragg-Bedingung nicht erfüllt";
 
-int Scaled(float world, float scale) { return RoundHalfEven(static_cast<double>(world) * scale); }
+int Scaled(float world, float scale)
+{
+    return RoundHalfEven(static_cast<double>(world) * scale);
+}
 
 }  // namespace
 
@@ -91,25 +98,26 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
     out.omegaWidth = Scaled(kOmegaBoxWidthWorld, scale);
     out.omegaHeight = Scaled(kOmegaBoxHeightWorld, scale);
     out.omegaText = "Omega = " + FormatFixed(static_cast<double>(s.Omega) * s.RadToDeg, 1, sep) + "°";
+    out.reflexGeometry =
+        BoxGeometry{out.omegaWidth, omegaBoxTop, Scaled(kReflexBoxWidthWorld, scale), out.omegaHeight};
+    out.listGeometry.width = Scaled(kListWidthWorld, scale);
+    out.listGeometry.height = Scaled(kListHeightWorld, scale);
+    out.listGeometry.top = omegaBoxTop;
+    out.listGeometry.left = RoundHalfEven(s.ViewWidth) - out.listGeometry.width - kListRightMarginPx;
     if (!s.ShowReadouts) {
         return out;
     }
     out.reflexVisible = true;
     out.reflexTextChanged = true;
     if (!g.HasReflex) {
-        out.reflexText = "Bragg-Bedingung nicht erfüllt";
+        out.reflexText = kNoReflexText;
     } else {
-        out.reflexGeometry = BoxGeometry{out.omegaWidth, omegaBoxTop, Scaled(kReflexBoxWidthWorld, scale), out.omegaHeight};
-        out.reflexFontChanged = true;
+        out.reflexPlaced = true;
         const auto whole = [&](float v) { return FormatFixed(v, 0, sep); };
-        out.reflexText = "Reflex " + whole(g.H) + " " + whole(g.K) + " 0 (= " + whole(g.Order) + ". Ordnung von " +
-                         whole(g.PlaneH) + " " + whole(g.PlaneK) + " 0)";
+        out.reflexText = "Reflex " + whole(g.H) + " " + whole(g.K) + " 0 (= " + whole(g.Order) +
+                         ". Ordnung von " + whole(g.PlaneH) + " " + whole(g.PlaneK) + " 0)";
     }
     out.listUpdated = true;
-    out.listGeometry.width = Scaled(kListWidthWorld, scale);
-    out.listGeometry.height = Scaled(kListHeightWorld, scale);
-    out.listGeometry.top = omegaBoxTop;
-    out.listGeometry.left = RoundHalfEven(s.ViewWidth) - out.listGeometry.width - kListRightMarginPx;
     if (!g.HasReflex) {
         out.listVisible = false;
         return out;
@@ -118,16 +126,40 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
     const auto whole = [&](double v) { return FormatFixed(v, 0, sep); };
     const auto tenth = [&](double v) { return FormatFixed(v, 1, sep); };
     const double theta = g.Theta;
-    out.listLines.push_back("Theta = " + tenth(theta * s.RadToDeg) + "°, 2Theta = " +
-                            tenth(theta * 2.0 * s.RadToDeg) + "°");
-    out.listLines.push_back("d(" + whole(g.PlaneH) + whole(g.PlaneK) + "0) = " + tenth(g.PlaneSpacing) + " pm");
+    out.listLines.push_back("Theta = " + tenth(theta * s.RadToDeg) +
+                            "°, 2Theta = " + tenth(theta * 2.0 * s.RadToDeg) + "°");
+    out.listLines.push_back("d(" + whole(g.PlaneH) + whole(g.PlaneK) + "0) = " + tenth(g.PlaneSpacing) +
+                            " pm");
     if (g.Order > 1.0f) {
-        out.listLines.push_back("fiktiv: d(" + whole(g.H) + whole(g.K) + "0) = " + tenth(g.FictiveSpacing) + " pm");
+        out.listLines.push_back("fiktiv: d(" + whole(g.H) + whole(g.K) + "0) = " + tenth(g.FictiveSpacing) +
+                                " pm");
     }
-    out.listLines.push_back("n * Lambda/d * VF = " +
-                            whole(static_cast<double>(s.VF) * s.Lambda / g.FictiveSpacing) + " Pixel");
+    out.listLines.push_back(
+        "n * Lambda/d * VF = " + whole(static_cast<double>(s.VF) * s.Lambda / g.FictiveSpacing) + " Pixel");
     out.listLines.push_back("(VF = " + whole(s.VF) + " Pixel)");
     return out;
+}
+
+ReadoutTexts PossibleReadoutTexts(const SimState& s, std::string_view sep)
+{
+    ReadoutTexts texts;
+    texts.omega.push_back("Omega = " + FormatFixed(kWidestOmegaDeg, 1, sep) + "°");
+    texts.reflex.push_back(kNoReflexText);
+    // Each reflection as a pass at this size would show it.
+    SimState probe = s;
+    probe.ShowReadouts = true;
+    for (int i = 0; i < probe.ReflexCount; ++i) {
+        probe.ActiveReflex = i;
+        const PassGeometry g =
+            ComputePassGeometry(probe, RoundHalfEven(s.ViewWidth), RoundHalfEven(s.ViewHeight));
+        Readouts r = ComputeReadouts(probe, g, sep, 0);
+        texts.reflex.push_back(std::move(r.reflexText));
+        texts.listLineCount = std::max(texts.listLineCount, static_cast<int>(r.listLines.size()));
+        for (std::string& line : r.listLines) {
+            texts.list.push_back(std::move(line));
+        }
+    }
+    return texts;
 }
 
 }  // namespace kb

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,21 +15,21 @@ enum class ReciprocalPointMode { None = 0, Reflected = 1, All = 2 };
 // The display controls' checked states, read afresh at the start of every
 // pass whether the control is visible or not.
 struct DisplayFlags {
-    bool Netzebenen = false;         // CheckBox1
-    bool DiffractogramShown = false; // CheckBox2 "zeigen"
-    bool ReciprocalVector = false;   // CheckBox3 "Streuvektor"
-    bool EwaldCircle = false;        // CheckBox4
+    bool Netzebenen = false;                                    // CheckBox1
+    bool DiffractogramShown = false;                            // CheckBox2 "zeigen"
+    bool ReciprocalVector = false;                              // CheckBox3 "Streuvektor"
+    bool EwaldCircle = false;                                   // CheckBox4
     ReciprocalPointMode PointMode = ReciprocalPointMode::None;  // RadioGroup1
-    bool LatticePoints = false;      // CheckBox5
-    bool EwaldMarks = false;         // CheckBox6 "Punkte auf d. Ewaldkreis"
-    bool Diffracted = false;         // gebeugtCheck
-    bool DirectAxes = false;         // CheckBox7
-    bool CrystalVector = false;      // CheckBox8 "Streuvekt."
-    bool ReciprocalAxes = false;     // CheckBox9
-    bool ThetaArcs = false;          // CheckBox10
-    bool TwoThetaArc = false;        // CheckBox11
-    bool OmegaArc = false;           // CheckBox12
-    bool PrimaryBeam = false;        // primaer
+    bool LatticePoints = false;                                 // CheckBox5
+    bool EwaldMarks = false;                                    // CheckBox6 "Punkte auf d. Ewaldkreis"
+    bool Diffracted = false;                                    // gebeugtCheck
+    bool DirectAxes = false;                                    // CheckBox7
+    bool CrystalVector = false;                                 // CheckBox8 "Streuvekt."
+    bool ReciprocalAxes = false;                                // CheckBox9
+    bool ThetaArcs = false;                                     // CheckBox10
+    bool TwoThetaArc = false;                                   // CheckBox11
+    bool OmegaArc = false;                                      // CheckBox12
+    bool PrimaryBeam = false;                                   // primaer
 };
 
 // Geometry and content of a readout box after a pass.
@@ -48,17 +47,18 @@ struct Readouts {
     int fontHeight = 0;
     std::string omegaText;
 
-    // Edit4, the reflex readout.
+    // Edit4, the reflex readout. With an active reflex the box takes this
+    // pass's place and font; otherwise it keeps those it has.
     bool reflexVisible = false;
-    std::optional<BoxGeometry> reflexGeometry;  // changed only with an active reflex
-    bool reflexFontChanged = false;
+    BoxGeometry reflexGeometry;  // its place at this pass's size
+    bool reflexPlaced = false;
     std::string reflexText;
     bool reflexTextChanged = false;
 
     // ListBox1.
     bool listVisible = false;
     bool listUpdated = false;  // geometry, font and lines are rebuilt
-    BoxGeometry listGeometry;
+    BoxGeometry listGeometry;  // its place at this pass's size
     std::vector<std::string> listLines;
 };
 

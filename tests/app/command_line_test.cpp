@@ -21,6 +21,19 @@ using namespace kbtest;
 
 namespace {
 
+// What the drawing area paints itself, without the readouts on it.
+QImage OwnPicture(kb::TForm1& form)
+{
+    QImage image(form.drawingArea_->size(), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    form.drawingArea_->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return image;
+}
+
+}  // namespace
+
+namespace {
+
 struct Run {
     int exitCode = -1;
     QString standardError;
@@ -213,7 +226,7 @@ void CommandLineTest::pngIsThePictureTheWindowShows()
     form.Edit2->setText(QStringLiteral("8"));
     form.Button9Click();
     QCOMPARE(form.drawingArea_->size(), QSize(700, 520));
-    const QImage shown = form.drawingArea_->grab().toImage();
+    const QImage shown = OwnPicture(form);
     QCOMPARE(written.convertToFormat(QImage::Format_RGB32), shown.convertToFormat(QImage::Format_RGB32));
 }
 

@@ -1,11 +1,14 @@
 // The main window as created and as started: controls, panel geometry,
 // spinner, minimum size, the once-only initialisation and the event wiring.
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -15,6 +18,47 @@
 
 using kb::TForm1;
 using namespace kbtest;
+
+namespace {
+
+// Whether a line edit shows its whole text: moving the cursor to the end
+// scrolls nothing.
+bool ShowsWholeText(QLineEdit* edit)
+{
+    edit->setCursorPosition(0);
+    const QImage start = edit->grab().toImage();
+    edit->setCursorPosition(static_cast<int>(edit->text().size()));
+    const QImage end = edit->grab().toImage();
+    edit->setCursorPosition(0);
+    return start == end;
+}
+
+// Whether every line of a list box lies wholly inside it.
+bool ShowsEveryLine(QListWidget* list)
+{
+    for (int i = 0; i < list->count(); ++i) {
+        if (!list->viewport()->rect().contains(list->visualItemRect(list->item(i)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A widget's place in the client area below the menu bar.
+QRect InWindow(const QWidget* widget)
+{
+    const auto* form = qobject_cast<const kb::TForm1*>(widget->window());
+    const int top = form != nullptr ? form->ClientTop() : 0;
+    return QRect(widget->mapTo(widget->window(), QPoint(0, -top)), widget->size());
+}
+
+void StartExperiment(TForm1& form, const QString& number)
+{
+    form.Edit2->setText(number);
+    form.Button9->click();
+}
+
+}  // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -34,6 +78,12 @@ private slots:
     void minimumSizePerDimension();
     void spinnerStaysInRange();
     void aufhoerenCloses();
+    void focusStartsInEdit2AndTabFollowsTheLayout();
+    void readoutsAreReadOnly();
+    void readoutFontOnePerSize_data();
+    void readoutFontOnePerSize();
+    void readoutsStayInTheDrawingArea();
+    void shortWindowScrollsThePanel();
 
     void startUpPanel();
     void initialisesOnceOnFirstShow();
@@ -58,11 +108,10 @@ void WindowTest::controlsAsCreated_data()
         QTest::newRow(name) << QString::fromLatin1(parent) << QString::fromUtf8(caption) << geometry
                             << checked;
     };
-    row("Panel1", "Form1", "", {615, 0, 177, 568});
     row("Image1", "Form1", "", {0, 0, 425, 313});
-    row("Edit3", "Form1", "Edit3", {0, 0, 89, 20});
-    row("Edit4", "Form1", "Edit4", {128, 0, 225, 22});
-    row("ListBox1", "Form1", "", {432, 0, 169, 233});
+    row("Edit3", "DrawingArea", "Edit3", {0, 0, 89, 20});
+    row("Edit4", "DrawingArea", "Edit4", {128, 0, 225, 22});
+    row("ListBox1", "DrawingArea", "", {432, 0, 169, 233});
     row("GroupBox5", "Panel1", "Experiment Nr.", {8, 8, 105, 49});
     row("Button1", "Panel1", "Aufhören", {120, 16, 49, 41});
     row("GroupBox1", "Panel1", "Kristall drehen", {8, 64, 161, 113});
@@ -153,7 +202,9 @@ void WindowTest::windowAsCreated()
     TForm1 form;
     QCOMPARE(form.objectName(), QStringLiteral("Form1"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Kein Experiment aktiv"));
-    QCOMPARE(form.size(), QSize(792, 568));
+    QCOMPARE(form.ClientSize(), QSize(792, 568));
+    QCOMPARE(InWindow(form.panelArea_), QRect(615, 0, 177, 568));
+    QCOMPARE(form.Panel1->size(), QSize(177, 568));
     QCOMPARE(form.ListBox1->count(), 0);
     QCOMPARE(form.RadioGroup1ItemIndex(), 0);
     const QStringList items = {"nicht zeigen", "zeigen, falls reflektiert", "alle zeigen"};
@@ -207,12 +258,12 @@ void WindowTest::panelFollowsTheWindow()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     for (const QSize size : {QSize(1000, 568), QSize(1000, 800), QSize(700, 500)}) {
-        form.resize(size);
-        QTRY_COMPARE(form.size(), size);
-        QCOMPARE(form.Panel1->geometry(), QRect(size.width() - 177, 0, 177, size.height()));
+        form.ResizeClient(size);
+        QTRY_COMPARE(form.ClientSize(), size);
+        QCOMPARE(InWindow(form.Panel1), QRect(size.width() - 177, 0, 177, size.height()));
         QCOMPARE(form.GroupBox5->pos(), QPoint(8, 8));
         QCOMPARE(form.GroupBox4->pos(), QPoint(8, 416));
-        QCOMPARE(form.drawingArea_->geometry(), QRect(0, 0, size.width() - 177, size.height()));
+        QCOMPARE(InWindow(form.drawingArea_), QRect(0, 0, size.width() - 177, size.height()));
     }
 }
 
@@ -234,9 +285,9 @@ void WindowTest::minimumSizePerDimension()
     TForm1 form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(form.minimumSize(), QSize(640, 480));
-    form.resize(requested);
-    QTRY_COMPARE(form.size(), expected);
+    QCOMPARE(form.minimumSize(), QSize(640, 480 + form.ClientTop()));
+    form.ResizeClient(requested);
+    QTRY_COMPARE(form.ClientSize(), expected);
     QCOMPARE(form.Panel1->height(), expected.height());
 }
 
@@ -286,6 +337,187 @@ void WindowTest::aufhoerenCloses()
     QVERIFY(form.Timer1->isActive());
     QTest::mouseClick(form.Button1, Qt::LeftButton);
     QVERIFY(!form.isVisible());
+}
+
+void WindowTest::focusStartsInEdit2AndTabFollowsTheLayout()
+{
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(form.focusWidget(), form.Edit2);
+    QTest::keyClicks(form.focusWidget(), QStringLiteral("7"));
+    QCOMPARE(form.Edit2->text(), QStringLiteral("7"));
+    QTest::keyClick(form.Edit2, Qt::Key_Return);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Kein Experiment aktiv"));  // only "Start" starts
+
+    StartExperiment(form, QStringLiteral("0"));  // every control shown
+    form.Button6->click();                       // and with a reflex, the list
+    const QStringList forward = {
+        "Button9",   "Button1",      "Edit3",      "Edit4",      "ListBox1",         "Button3",   "Button6",
+        "Button5",   "Button2",      "Button8",    "Button7",    "CheckBox2",        "CheckBox1", "CheckBox5",
+        "CheckBox7", "CheckBox8",    "CheckBox3",  "CheckBox4",  "RadioGroup1Item2", "CheckBox6", "CheckBox9",
+        "primaer",   "gebeugtCheck", "CheckBox10", "CheckBox11", "CheckBox12",       "Edit2"};
+    QStringList backward(forward.crbegin() + 1, forward.crend());
+    backward << "Edit2";
+    for (const auto& [key, expected] :
+         {std::pair{Qt::Key_Tab, forward}, std::pair{Qt::Key_Backtab, backward}}) {
+        form.Edit2->setFocus();
+        QStringList visited;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(form.focusWidget(), key);
+            visited << form.focusWidget()->objectName();
+        }
+        QCOMPARE(visited, expected);
+    }
+
+    // The arrow keys move between the radio items and select them; Tab then
+    // enters the group at the new item.
+    form.RadioGroup1->findChild<QWidget*>(QStringLiteral("RadioGroup1Item2"))->setFocus();
+    QTest::keyClick(form.focusWidget(), Qt::Key_Up);
+    QCOMPARE(form.RadioGroup1ItemIndex(), 1);
+    form.CheckBox4->setFocus();
+    QTest::keyClick(form.CheckBox4, Qt::Key_Tab);
+    QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("RadioGroup1Item1"));
+}
+
+void WindowTest::readoutsAreReadOnly()
+{
+    TForm1 form;
+    form.show();
+    StartExperiment(form, QStringLiteral("0"));
+    form.Button6->click();
+    for (QLineEdit* readout : {form.Edit3, form.Edit4}) {
+        const QString text = readout->text();
+        readout->setFocus();
+        QTest::keyClicks(readout, QStringLiteral("7x"));
+        QTest::keyClick(readout, Qt::Key_Backspace);
+        QCOMPARE(readout->text(), text);
+        QVERIFY(QAccessible::queryAccessibleInterface(readout)->state().readOnly);
+    }
+}
+
+void WindowTest::readoutFontOnePerSize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("640x480") << QSize(640, 480);
+    QTest::newRow("792x568") << QSize(792, 568);
+    QTest::newRow("1600x1000") << QSize(1600, 1000);
+}
+
+// Each box has one font per window size, in which every text it can show
+// fits whole: it never changes while the crystal turns.
+void WindowTest::readoutFontOnePerSize()
+{
+    QFETCH(QSize, size);
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.ResizeClient(size);
+    QTRY_COMPARE(form.ClientSize(), size);
+    StartExperiment(form, QStringLiteral("0"));
+
+    const QFont omegaFont = form.Edit3->font();
+    for (const double degrees : {0.0, 10.0, 100.0, 359.9}) {
+        form.State().Omega = static_cast<float>(degrees * kb::kDegToRad);
+        form.DrawScene();
+        QCOMPARE(form.Edit3->font(), omegaFont);
+        QVERIFY2(ShowsWholeText(form.Edit3), qPrintable(form.Edit3->text()));
+    }
+
+    form.Button6->click();
+    const QFont reflexFont = form.Edit4->font();
+    const QFont listFont = form.ListBox1->font();
+    for (int i = 0; i < form.State().ReflexCount; ++i) {
+        QCOMPARE(form.Edit4->font(), reflexFont);
+        QCOMPARE(form.ListBox1->font(), listFont);
+        QVERIFY2(ShowsWholeText(form.Edit4), qPrintable(form.Edit4->text()));
+        QVERIFY2(ShowsEveryLine(form.ListBox1), qPrintable(form.Edit4->text()));
+        form.Button6->click();
+    }
+    form.Button5->click();  // ground position: no reflex
+    QCOMPARE(form.Edit4->text(), QStringLiteral("Bragg-Bedingung nicht erfüllt"));
+    QCOMPARE(form.Edit4->font(), reflexFont);
+    QVERIFY(ShowsWholeText(form.Edit4));
+}
+
+// Without a reflex Edit4 keeps its place, but a resize gives it the place and
+// font of the new size; no readout reaches over the panel.
+void WindowTest::readoutsStayInTheDrawingArea()
+{
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.ResizeClient(QSize(1920, 1080));
+    QTRY_COMPARE(form.ClientSize(), QSize(1920, 1080));
+    StartExperiment(form, QStringLiteral("1"));
+    StartExperiment(form, QStringLiteral("6"));
+    form.Button6->click();  // a reflex places Edit4 for this size
+    form.Button5->click();
+    for (const QSize size : {QSize(792, 568), QSize(1600, 1000)}) {
+        form.ResizeClient(size);
+        QTRY_COMPARE(form.ClientSize(), size);
+        QCOMPARE(form.Edit4->text(), QStringLiteral("Bragg-Bedingung nicht erfüllt"));
+        const QRect place = form.Edit4->geometry();
+        const QFont font = form.Edit4->font();
+        for (QWidget* readout : QWidgetList{form.Edit3, form.Edit4, form.ListBox1}) {
+            QCOMPARE(readout->parentWidget(), form.drawingArea_);
+            QVERIFY2(form.drawingArea_->rect().contains(readout->geometry()),
+                     qPrintable(readout->objectName()));
+        }
+        QVERIFY(!InWindow(form.drawingArea_).intersects(InWindow(form.panelArea_)));
+        form.Button6->click();
+        QCOMPARE(form.Edit4->geometry(), place);
+        QCOMPARE(form.Edit4->font(), font);
+        form.Button5->click();
+    }
+}
+
+// On a window shorter than the groups shown the panel scrolls, its bar
+// beside the drawing area; Tab brings each control it reaches into view.
+void WindowTest::shortWindowScrollsThePanel()
+{
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.ResizeClient(QSize(640, 480));
+    QTRY_COMPARE(form.ClientSize(), QSize(640, 480));
+    const QScrollBar* bar = form.panelArea_->verticalScrollBar();
+    QVERIFY(!bar->isVisible());  // "Experiment Nr." alone fits
+    StartExperiment(form, QStringLiteral("0"));
+    form.Button6->click();
+    QVERIFY(bar->isVisible());
+    QCOMPARE(form.Panel1->width(), 177);
+    QCOMPARE(form.drawingArea_->geometry().right() + 1, form.panelArea_->x());
+    QCOMPARE(InWindow(form.panelArea_).right(), 639);
+
+    const QRect viewport = InWindow(form.panelArea_->viewport());
+    QSet<QWidget*> reached;
+    form.Edit2->setFocus(Qt::TabFocusReason);
+    do {
+        QWidget* focus = form.focusWidget();
+        const QRect shown = form.Panel1->isAncestorOf(focus) ? viewport : InWindow(form.drawingArea_);
+        QVERIFY2(shown.contains(InWindow(focus)), qPrintable(focus->objectName()));
+        reached.insert(focus);
+        QTest::keyClick(focus, Qt::Key_Tab);
+    } while (form.focusWidget() != form.Edit2 && reached.size() < 100);
+    for (QWidget* control : form.Panel1->findChildren<QWidget*>()) {
+        if (control->isVisibleTo(&form) && (control->focusPolicy() & Qt::TabFocus)) {
+            QVERIFY2(reached.contains(control), qPrintable(control->objectName()));
+        }
+    }
+
+    // Scrolled to the end, the last group shows; entering the panel from
+    // the readouts brings "Aufhören" back into view.
+    form.panelArea_->verticalScrollBar()->setValue(bar->maximum());
+    QVERIFY(viewport.contains(InWindow(form.GroupBox4)));
+    form.Edit3->setFocus();
+    QTest::keyClick(form.Edit3, Qt::Key_Backtab);
+    QCOMPARE(form.focusWidget(), form.Button1);
+    QVERIFY(viewport.contains(InWindow(form.Button1)));
+    form.ResizeClient(QSize(792, 568));
+    QTRY_COMPARE(form.ClientSize(), QSize(792, 568));
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(InWindow(form.Panel1), QRect(615, 0, 177, 568));
 }
 
 void WindowTest::startUpPanel()
@@ -353,7 +585,7 @@ void WindowTest::initialisesOnceOnFirstShow()
 void WindowTest::noPassBeforeInitialisation()
 {
     TForm1 form;
-    form.resize(900, 700);
+    form.ResizeClient(QSize(900, 700));
     form.update();
     QCoreApplication::processEvents();
     form.CheckBox3->setChecked(true);
@@ -448,8 +680,8 @@ void WindowTest::resizeRunsOnePassRepaintNone()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCoreApplication::processEvents();
     const int passes = form.ScenePassCount();
-    form.resize(900, 650);
-    QTRY_COMPARE(form.size(), QSize(900, 650));
+    form.ResizeClient(QSize(900, 650));
+    QTRY_COMPARE(form.ClientSize(), QSize(900, 650));
     QCoreApplication::processEvents();
     QCOMPARE(form.ScenePassCount(), passes + 1);
     QCOMPARE(form.State().ViewWidth, 900.0f - 177.0f);

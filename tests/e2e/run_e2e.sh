@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# End-to-end check of the real program on a virtual X display: start
-# experiment 0, start the rotation, take a screenshot and probe its pixels at
-# points computed from the window size.
+# End-to-end check of the real program on a virtual X display: the title bar
+# text (read with xprop) for start-up, a lesson and an unknown number; then
+# start experiment 0, start the rotation, take a screenshot and probe its
+# pixels at points computed from the window size.
 #
 #   run_e2e.sh <path-to-kristallbeugung> [--update-screenshot]
 #
 # With --update-screenshot the screenshot, cut to the window, also replaces
-# docs/screenshot-experiment-0.png. Needs Xvfb, xdotool, ImageMagick, python3.
+# docs/screenshot-experiment-0.png. Needs Xvfb, xdotool, xprop, ImageMagick, python3.
 set -euo pipefail
 
 fail() {
@@ -25,7 +26,7 @@ for arg in "$@"; do
     esac
 done
 [[ -x $app ]] || fail "program not found or not executable: $app"
-for tool in Xvfb xdotool import convert python3; do
+for tool in Xvfb xdotool xprop import convert python3; do
     command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
@@ -90,21 +91,39 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 win_x=$X win_y=$Y win_w=$WIDTH win_h=$HEIGHT
 echo "e2e: window $window at $win_x,$win_y size ${win_w}x$win_h on $DISPLAY"
 panel_x=$((win_x + win_w - 177))
+# The client area of the layout, 568 pixels high at start-up, lies below the
+# menu bar.
+client_top=$((win_h - 568))
+[[ $client_top -ge 0 && $client_top -le 60 ]] || fail "window height $win_h leaves no room for a 568 pixel client area"
 
 # Clicks at a point given relative to the panel's top-left corner.
 click_panel() {
-    xdotool mousemove --sync $((panel_x + $1)) $((win_y + $2)) click 1
+    xdotool mousemove --sync $((panel_x + $1)) $((win_y + client_top + $2)) click 1
+}
+
+# The title bar shows the caption and nothing else.
+net_wm_name() { xprop -id "$window" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'; }
+title_is() { [[ $(net_wm_name) == "$1" ]]; }
+expect_title() {
+    wait_for 100 title_is "$1" || fail "_NET_WM_NAME is \"$(net_wm_name)\", not \"$1\""
+    echo "e2e: title \"$1\""
 }
 
 # "Experiment Nr.": Edit2 at (8+8, 8+16) in the panel, Button9 at (8+56, 8+18).
-click_panel $((8 + 8 + 12)) $((8 + 16 + 14))
-xdotool key --clearmodifiers ctrl+a BackSpace
-xdotool type --delay 50 0
-click_panel $((8 + 56 + 12)) $((8 + 18 + 12))
+start_experiment() {
+    click_panel $((8 + 8 + 12)) $((8 + 16 + 14))
+    xdotool key --clearmodifiers ctrl+a BackSpace
+    xdotool type --delay 50 "$1"
+    click_panel $((8 + 56 + 12)) $((8 + 18 + 12))
+}
 
-title_is() { [[ $(xdotool getwindowname "$window") == "Experiment 0: Alle Optionen aktiv"* ]]; }
-wait_for 100 title_is || fail "title is \"$(xdotool getwindowname "$window")\", not \"Experiment 0: Alle Optionen aktiv\""
-echo "e2e: experiment 0 started"
+expect_title "Kein Experiment aktiv"
+start_experiment 12
+expect_title "Experiment 12: Ewald-Konstruktion des Beugungswinkels"
+start_experiment 15
+expect_title "Unbekanntes Experiment"
+start_experiment 0
+expect_title "Experiment 0: Alle Optionen aktiv"
 
 # "Kristall drehen" -> "Start": Button3 at (8+8, 64+16) in the panel.
 click_panel $((8 + 8 + 20)) $((64 + 16 + 12))
@@ -113,11 +132,11 @@ sleep 2
 import -window root "$work/shot.png"
 convert "$work/shot.png" -depth 8 "$work/shot.ppm"
 
-python3 - "$work/shot.ppm" "$win_x" "$win_y" "$win_w" "$win_h" <<'PY'
+python3 - "$work/shot.ppm" "$win_x" "$win_y" "$win_w" "$win_h" "$client_top" <<'PY'
 import math
 import sys
 
-path, wx, wy, ww, wh = sys.argv[1], *map(int, sys.argv[2:])
+path, wx, wy, ww, wh, top = sys.argv[1], *map(int, sys.argv[2:])
 with open(path, "rb") as f:
     data = f.read()
 # Binary PPM: "P6", width, height, maxval, one whitespace, then RGB bytes.
@@ -178,7 +197,7 @@ dark_count = sum(dark(rgb(x, y)) for x in range(label_x - 15, label_x + 25) for 
 if dark_count < 5:
     failures.append(f"no axis label below the diffractogram axis at y {axis_y} around x {label_x}")
 
-cream = rgb(ww - 177 + 8 + 130, 64 + 30)
+cream = rgb(ww - 177 + 8 + 130, top + 64 + 30)
 if max(abs(a - b) for a, b in zip(cream, (0xFF, 0xFB, 0xF0))) > 6:
     failures.append(f"panel group \"Kristall drehen\" is {cream}, not cream #FFFBF0")
 

@@ -151,7 +151,7 @@ void SoakRotation::initTestCase()
 {
     kb::TForm1 form;
     form.show();
-    form.resize(kClientWidthPx, kClientHeightPx);
+    form.ResizeClient(QSize(kClientWidthPx, kClientHeightPx));
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.Edit2->setText(QStringLiteral("0"));
     form.Button9Click();
