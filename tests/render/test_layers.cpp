@@ -2,6 +2,7 @@
 #include <cmath>
 #include <memory>
 
+#include "model/crystal_choice.h"
 #include "render_support.h"
 
 using namespace kb;
@@ -40,6 +41,17 @@ private:
     ScreenPoint Screen(const Point& pixel) const
     {
         return {RoundHalfEven(pixel.x), rig->s.BaseY - RoundHalfEven(pixel.y)};
+    }
+
+    // How far the drawn lattice points reach from the crystal centre.
+    double LatticeReach() const
+    {
+        double reach = 0.0;
+        for (const DrawOp* c : rig->Ops(DrawOpKind::Ellipse)) {
+            const ScreenPoint centre = CentreOf(*c);
+            reach = std::max(reach, ScreenDistance(centre.x, centre.y, CrystalScreen()));
+        }
+        return reach;
     }
 
 private slots:
@@ -289,6 +301,45 @@ private slots:
             QVERIFY2(std::fabs(fromCentre - 1100.0) < 1.0, qPrintable(QString::number(fromCentre)));
             QVERIFY(ScreenDistance(shaft.c[2], shaft.c[3], Screen(ToPixels(rig->s, mark))) <= 1.5);
         }
+    }
+
+    void otherCrystalsFillTheSameView_data()
+    {
+        QTest::addColumn<float>("a");
+        QTest::addColumn<float>("b");
+        QTest::addColumn<float>("gamma");
+        QTest::newRow("square") << 300.0f << 300.0f << 90.0f;
+        QTest::newRow("hexagonal") << 300.0f << 300.0f << 120.0f;
+        QTest::newRow("wide angle") << 300.0f << 390.0f << 150.0f;
+        QTest::newRow("long b, narrow angle") << 100.0f << 1000.0f << 60.0f;
+        QTest::newRow("large cell") << 1000.0f << 1000.0f << 90.0f;
+    }
+
+    void otherCrystalsFillTheSameView()
+    {
+        QFETCH(float, a);
+        QFETCH(float, b);
+        QFETCH(float, gamma);
+        rig->input.flags.LatticePoints = true;
+        rig->input.flags.DirectAxes = true;
+        rig->Pass();
+        const double standardReach = LatticeReach();
+        // The wavelength plays no part in the direct lattice; the longest keeps every cell in range.
+        QVERIFY(ChangeCrystal(rig->s, {a, b, gamma, kMaxLambdaPm}).accepted);
+        rig->Pass();
+        QVERIFY2(std::fabs(LatticeReach() - standardReach) <= 2.0,
+                 qPrintable(QString::number(LatticeReach())));
+        // Drawn to one scale: the axes keep the ratio of a to b and the angle gamma.
+        const auto axisA =
+            rig->Ops(DrawOpKind::Line, [](const DrawOp& op) { return op.pen.colour == kGreen; });
+        const auto axisB =
+            rig->Ops(DrawOpKind::Line, [](const DrawOp& op) { return op.pen.colour == kBlue; });
+        QCOMPARE(axisA.size(), std::size_t{1});
+        QCOMPARE(axisB.size(), std::size_t{1});
+        const auto length = [](const DrawOp* l) { return std::hypot(l->c[2] - l->c[0], l->c[3] - l->c[1]); };
+        const auto angle = [](const DrawOp* l) { return std::atan2(l->c[1] - l->c[3], l->c[2] - l->c[0]); };
+        QVERIFY(std::fabs(length(axisA[0]) / length(axisB[0]) / (a / b) - 1.0) < 0.02);
+        QVERIFY(std::fabs(Deg(angle(axisB[0]) - angle(axisA[0])) - gamma) < 0.5);
     }
 
     void coordinatesStayFinite_data()
