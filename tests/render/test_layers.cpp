@@ -342,6 +342,49 @@ private slots:
         QVERIFY(std::fabs(Deg(angle(axisB[0]) - angle(axisA[0])) - gamma) < 0.5);
     }
 
+    // Mo K-alpha-1 brings the reciprocal points of the standard lattice close
+    // together; labels as wide as their spacing are kept to the reflection in
+    // Bragg position and the recorded ones.
+    void crowdedLabels()
+    {
+        QVERIFY(ChangeCrystal(rig->s, {kLatticeAPm, kLatticeBPm, kGammaDeg, 70.930f}).accepted);
+        rig->input.flags.PointMode = ReciprocalPointMode::All;
+        rig->Activate(1, 0);
+        rig->s.ReflexTable[static_cast<std::size_t>(IndexOf(rig->s, 0, 1))].PeakRecorded = true;
+        rig->s.ReflexTable[static_cast<std::size_t>(IndexOf(rig->s, 2, -1))].PeakRecorded = true;
+        for (const int charWidth : {7, 60}) {
+            rig->metrics.charWidthPx = charWidth;
+            rig->Pass();
+            const auto discs = rig->Ops(DrawOpKind::Ellipse, [](const DrawOp& op) {
+                return op.brush == Brush{kRed, BrushStyle::Solid};
+            });
+            QCOMPARE(static_cast<int>(discs.size()), rig->s.ReflexCount);
+            double spacing = 1e9;
+            for (std::size_t i = 0; i < discs.size(); ++i) {
+                for (std::size_t j = i + 1; j < discs.size(); ++j) {
+                    const ScreenPoint p = CentreOf(*discs[i]);
+                    spacing = std::min(spacing, ScreenDistance(p.x, p.y, CentreOf(*discs[j])));
+                }
+            }
+            std::size_t widest = 0;
+            for (const Reflex& r : rig->s.ReflexTable) {
+                widest = std::max(widest, (std::to_string(r.H) + " " + std::to_string(r.K)).size());
+            }
+            const bool crowded = spacing < static_cast<double>(charWidth * widest);
+            QCOMPARE(crowded, charWidth == 60);
+            QStringList labels;
+            for (const DrawOp* op : rig->Ops(DrawOpKind::Text)) {
+                labels << QString::fromStdString(op->text);
+            }
+            if (crowded) {
+                labels.sort();
+                QCOMPARE(labels, QStringList({"0 1", "1 0", "2 -1"}));
+            } else {
+                QCOMPARE(static_cast<int>(labels.size()), rig->s.ReflexCount);
+            }
+        }
+    }
+
     void coordinatesStayFinite_data()
     {
         QTest::addColumn<int>("width");
