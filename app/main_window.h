@@ -6,6 +6,7 @@
 
 #include "drawing_area.h"
 #include "fonts.h"
+#include "model/crystal_choice.h"
 #include "model/sim_state.h"
 #include "render/draw_list.h"
 #include "render/scene.h"
@@ -60,6 +61,14 @@ public:
     void StartRotation();
     void StopRotation();
     void ClearDiffractogram();
+
+    // Gives the simulation another crystal (ChangeCrystal): the rotation stops,
+    // the check boxes stay as they are, one scene pass follows. A refused
+    // choice changes nothing. Usable before the window is first shown.
+    CrystalCheck ApplyCrystal(const CrystalParams& crystal);
+    // Sets the caption to `base`, followed by the crystal's parameters while a
+    // crystal other than the standard is in use.
+    void SetCaption(const QString& base);
 
     // Handlers.
     void FormActivate();
@@ -140,6 +149,7 @@ private:
     void LayoutClientArea();
 
     SimState state_;
+    QString captionBase_;
     QtTextMetrics metrics_;
     RecordingCanvas canvas_{metrics_};
     bool initialised_ = false;

@@ -56,7 +56,6 @@ CrystalCheck CheckCrystal(const CrystalParams& crystal)
     }
 
     SimState probe;
-    probe.DegToRad = kDegToRad;
     probe.Crystal = crystal;
     SetCrystalConstants(probe);
     check.reflexCount = CountReflexes(probe);

@@ -28,7 +28,8 @@ CrystalCheck CheckCrystal(const CrystalParams& crystal);
 // Gives a running simulation another crystal: reciprocal constants, reflection
 // table and sweep order rebuilt, diffractogram and its recorded peaks cleared,
 // marks unset, the crystal in its ground position with no reflection active.
-// A refused choice leaves the state untouched.
+// A refused choice leaves the state untouched. Works before the
+// initialisation too, which then builds on the stored choice.
 CrystalCheck ChangeCrystal(SimState& s, const CrystalParams& crystal);
 
 }  // namespace kb

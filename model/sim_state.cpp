@@ -62,7 +62,7 @@ void SetCrystalConstants(SimState& s)
 {
     s.LatticeA = s.Crystal.LatticeA;
     s.LatticeB = s.Crystal.LatticeB;
-    s.Gamma = Single(static_cast<double>(s.DegToRad) * s.Crystal.GammaDeg);
+    s.Gamma = Single(static_cast<double>(kDegToRad) * s.Crystal.GammaDeg);
     s.Lambda = s.Crystal.Lambda;
     s.CosGamma = Single(std::cos(static_cast<double>(s.Gamma)));
     s.SinGamma = Single(std::sin(static_cast<double>(s.Gamma)));

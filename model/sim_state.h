@@ -141,7 +141,7 @@ struct SimState {
 void InitConstantsAndTable(SimState& s);
 
 // LatticeA, LatticeB, Gamma, Lambda and the values derived from them, from
-// s.Crystal. Needs DegToRad.
+// s.Crystal.
 void SetCrystalConstants(SimState& s);
 
 // Step 11 of the initialisation: the crystal back at 0 with no reflection active.
