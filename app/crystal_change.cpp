@@ -1,3 +1,4 @@
+#include "crystal_dialog.h"
 #include "crystal_text.h"
 #include "main_window.h"
 
@@ -13,6 +14,15 @@ CrystalCheck TForm1::ApplyCrystal(const CrystalParams& crystal)
     SetCaption(captionBase_);
     DrawScene();
     return check;
+}
+
+void TForm1::ShowCrystalDialog()
+{
+    if (crystalDialog_ == nullptr) {
+        crystalDialog_ = new CrystalDialog(this, [this](const CrystalParams& c) { return ApplyCrystal(c); });
+    }
+    crystalDialog_->SetCrystal(state_.Crystal);
+    crystalDialog_->open();
 }
 
 void TForm1::SetCaption(const QString& base)

@@ -23,6 +23,7 @@ class QTimer;
 
 namespace kb {
 
+class CrystalDialog;
 class UpDown;
 
 inline constexpr int kPanelWidthPx = 177;
@@ -66,6 +67,8 @@ public:
     // the check boxes stay as they are, one scene pass follows. A refused
     // choice changes nothing. Usable before the window is first shown.
     CrystalCheck ApplyCrystal(const CrystalParams& crystal);
+    // Opens "Kristall und Strahlung" on the crystal in use.
+    void ShowCrystalDialog();
     // Sets the caption to `base`, followed by the crystal's parameters while a
     // crystal other than the standard is in use.
     void SetCaption(const QString& base);
@@ -150,6 +153,7 @@ private:
 
     SimState state_;
     QString captionBase_;
+    CrystalDialog* crystalDialog_ = nullptr;
     QtTextMetrics metrics_;
     RecordingCanvas canvas_{metrics_};
     bool initialised_ = false;
