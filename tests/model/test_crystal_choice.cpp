@@ -217,6 +217,7 @@ private slots:
         row("square", kSquareCu);
         row("lowest bounds", {100.0f, 100.0f, 60.0f, 50.0f});
         row("highest bounds", {1000.0f, 1000.0f, 150.0f, 500.0f});
+        row("no reflection: lambda beyond 2d", {100.0f, 100.0f, 90.0f, 500.0f});
         row("a below", {99.9f, 390.0f, 111.0f, 154.051f}, {a});
         row("b above", {300.0f, 1000.1f, 111.0f, 154.051f}, {b});
         row("gamma below", {300.0f, 390.0f, 59.9f, 154.051f}, {gamma});
