@@ -37,8 +37,12 @@ void TForm1::Button9Click()
         (*number >= kLowestExperiment && *number <= UpDown1->Maximum()) ? FindExperiment(*number) : nullptr;
     if (experiment == nullptr) {
         // A rejected number leaves the lesson, the crystal and the picture as they are.
-        setWindowTitle(QStringLiteral("Unbekanntes Experiment"));
+        SetCaption(QStringLiteral("Unbekanntes Experiment"));
         return;
+    }
+    if (experiment->number >= 1 && state_.Crystal != kStandardCrystal) {
+        // The lessons are written for the standard crystal; 0 and -1 keep the chosen one.
+        ChangeCrystal(state_, kStandardCrystal);
     }
     state_.Omega = 0.0f;
     state_.ActiveReflex = -1;
@@ -69,7 +73,7 @@ void TForm1::Button9Click()
     }
     state_.ExperimentTitle =
         "Experiment " + std::to_string(experiment->number) + ": " + std::string(experiment->title);
-    setWindowTitle(QString::fromStdString(state_.ExperimentTitle));
+    SetCaption(QString::fromStdString(state_.ExperimentTitle));
     DrawScene();
 }
 

@@ -122,7 +122,7 @@ QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, Q
 TForm1::TForm1()
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Kein Experiment aktiv"));
+    SetCaption(QStringLiteral("Kein Experiment aktiv"));
     setFont(ControlFont(QString::fromLatin1(kWindowFace), kWindowFontPx));
     SetBackground(this, palette().color(QPalette::Button));
     BuildMenuBar();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "drawing_area.h"
+#include "model/crystal_choice.h"
 #include "model/sim_state.h"
 #include "paint/fonts.h"
 #include "paint/picture_export.h"
@@ -30,6 +31,7 @@ class QTimer;
 
 namespace kb {
 
+class CrystalDialog;
 class UpDown;
 
 inline constexpr int kPanelWidthPx = 177;
@@ -68,6 +70,16 @@ public:
     void StartRotation();
     void StopRotation();
     void ClearDiffractogram();
+
+    // Gives the simulation another crystal (ChangeCrystal): the rotation stops,
+    // the check boxes stay as they are, one scene pass follows. A refused
+    // choice changes nothing. Usable before the window is first shown.
+    CrystalCheck ApplyCrystal(const CrystalParams& crystal);
+    // Opens "Kristall und Strahlung" on the crystal in use.
+    void ShowCrystalDialog();
+    // Sets the caption to `base`, followed by the crystal's parameters while a
+    // crystal other than the standard is in use.
+    void SetCaption(const QString& base);
 
     // Handlers.
     void FormActivate();
@@ -195,6 +207,8 @@ private:
     SimState state_;
     ReadoutFonts readoutFonts_;
     QSize edit4PlacedFor_;  // the drawing-area size Edit4's place and font belong to
+    QString captionBase_;
+    CrystalDialog* crystalDialog_ = nullptr;
     QtTextMetrics metrics_;
     RecordingCanvas canvas_{metrics_};
     bool initialised_ = false;

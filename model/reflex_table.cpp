@@ -1,5 +1,6 @@
 #include "reflex_table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -37,66 +38,107 @@ float DirectionAngle(const SimState& s, int h, int k)
                                      (h * 2 * a) * k * b * static_cast<double>(s.CosGamma)));
     const double gd = g;
     const float c = Single((gd * gd + (k * b) * (k * b) - (h * a) * (h * a)) / (k * 2 * b * gd));
-    float phi = Single(std::acos(static_cast<double>(c)));
+    // h != 0 keeps the vector off b*, so c stays clear of +-1; the clamp only
+    // guards acos against rounding.
+    float phi = Single(std::acos(std::clamp(static_cast<double>(c), -1.0, 1.0)));
     if (h < 0) {
         phi = Single(kTwoPi - phi);
     }
     return phi;
 }
 
+// sin(theta) of (h k 0): half the length of h a* + k b* in units of 1 / Lambda.
+float SinTheta(const SimState& s, int h, int k)
+{
+    const double a = s.AStar;
+    const double b = s.BStar;
+    return Single(std::sqrt((h * a) * (h * a) + (k * b) * (k * b) -
+                            (2.0 * h * k) * a * b * static_cast<double>(s.CosGamma)) /
+                  2.0);
+}
+
+// Reflection needs |h a* + k b*| < 2. The part of h a* across b*,
+// |h| AStar SinGammaStar, bounds h whatever k is, and likewise for k; Round(2 /
+// AStar) alone falls short for wide angles. The larger of the two keeps the
+// bounds 4 and 5 of the standard crystal.
+int EnumerationBound(float star, float sinGammaStar)
+{
+    // A hair of slack against the rounding of the single-precision constants.
+    constexpr double kSlack = 1e-4;
+    const int across =
+        static_cast<int>(std::floor(2.0 / (static_cast<double>(star) * sinGammaStar) + kSlack));
+    return std::max(RoundHalfEven(2.0 / star), across);
+}
+
+// Every pair (h, k) that can reach Bragg position, k in the outer loop.
+template <typename Visit>
+void ForEachReachablePair(const SimState& s, int hMax, int kMax, Visit visit)
+{
+    for (int k = -kMax; k <= kMax; ++k) {
+        for (int h = -hMax; h <= hMax; ++h) {
+            if (h == 0 && k == 0) {
+                continue;
+            }
+            const float sinTheta = SinTheta(s, h, k);
+            if (sinTheta >= 1.0f) {
+                continue;
+            }
+            visit(h, k, sinTheta);
+        }
+    }
+}
+
 }  // namespace
 
 void BuildReflexTable(SimState& s)
 {
-    s.HMax = RoundHalfEven(2.0 / s.AStar);
-    s.KMax = RoundHalfEven(2.0 / s.BStar);
-    s.ReflexCount = 0;
-    const double a = s.AStar;
-    const double b = s.BStar;
-    for (int k = -s.KMax; k <= s.KMax; ++k) {
-        for (int h = -s.HMax; h <= s.HMax; ++h) {
-            if (h == 0 && k == 0) {
-                continue;
-            }
-            if (s.ReflexCount >= kReflexCapacity) {
-                continue;
-            }
-            const int n = OrderOf(h, k);
-            const float sinTheta =
-                Single(std::sqrt((h * a) * (h * a) + (k * b) * (k * b) -
-                                 (2.0 * h * k) * a * b * static_cast<double>(s.CosGamma)) /
-                       2.0);
-            if (sinTheta >= 1.0f) {
-                continue;
-            }
-            const int i = s.ReflexCount;
-            Reflex& r = s.ReflexTable[static_cast<std::size_t>(i)];
-            r.H = h;
-            r.K = k;
-            r.PlaneH = h / n;
-            r.PlaneK = k / n;
-            r.Order = n;
-            r.Theta = Single(std::asin(static_cast<double>(sinTheta)));
-            const float phi = DirectionAngle(s, h, k);
-            r.OmegaBragg = Single(static_cast<double>(phi) + r.Theta);
-            if (r.OmegaBragg > kTwoPi) {
-                r.OmegaBragg = Single(r.OmegaBragg - kTwoPi);
-            }
-            if (h == 1 && k == 0) {
-                s.Reflex10Index = i;
-            }
-            if (h == 0 && k == 1) {
-                s.Reflex01Index = i;
-            }
-            s.ReflexCount = i + 1;
+    s.HMax = EnumerationBound(s.AStar, s.SinGammaStar);
+    s.KMax = EnumerationBound(s.BStar, s.SinGammaStar);
+    s.Reflex10Index = -1;
+    s.Reflex01Index = -1;
+    std::size_t count = 0;
+    ForEachReachablePair(s, s.HMax, s.KMax, [&](int h, int k, float sinTheta) {
+        if (count == s.ReflexTable.size()) {
+            s.ReflexTable.emplace_back();
         }
-    }
+        const int i = static_cast<int>(count);
+        Reflex& r = s.ReflexTable[count++];
+        const int n = OrderOf(h, k);
+        r.H = h;
+        r.K = k;
+        r.PlaneH = h / n;
+        r.PlaneK = k / n;
+        r.Order = n;
+        r.Theta = Single(std::asin(static_cast<double>(sinTheta)));
+        const float phi = DirectionAngle(s, h, k);
+        r.OmegaBragg = Single(static_cast<double>(phi) + r.Theta);
+        if (r.OmegaBragg > kTwoPi) {
+            r.OmegaBragg = Single(r.OmegaBragg - kTwoPi);
+        }
+        if (h == 1 && k == 0) {
+            s.Reflex10Index = i;
+        }
+        if (h == 0 && k == 1) {
+            s.Reflex01Index = i;
+        }
+    });
+    s.ReflexTable.resize(count);
+    s.ReflexCount = static_cast<int>(count);
     BuildSweepOrder(s);
+}
+
+int CountReflexes(const SimState& s)
+{
+    int count = 0;
+    ForEachReachablePair(s, EnumerationBound(s.AStar, s.SinGammaStar),
+                         EnumerationBound(s.BStar, s.SinGammaStar), [&](int, int, float) { ++count; });
+    return count;
 }
 
 void BuildSweepOrder(SimState& s)
 {
     const int count = s.ReflexCount;
+    s.SweepOrder.resize(static_cast<std::size_t>(count));
     for (int p = 0; p < count; ++p) {
         s.SweepOrder[static_cast<std::size_t>(p)] = p;
     }
@@ -107,8 +149,7 @@ void BuildSweepOrder(SimState& s)
         int q = p;
         for (int r = p; r < count; ++r) {
             const float omega =
-                s.ReflexTable[static_cast<std::size_t>(s.SweepOrder[static_cast<std::size_t>(r)])]
-                    .OmegaBragg;
+                s.ReflexTable[static_cast<std::size_t>(s.SweepOrder[static_cast<std::size_t>(r)])].OmegaBragg;
             if (omega < m) {
                 m = omega;
                 q = r;

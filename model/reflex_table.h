@@ -5,12 +5,13 @@
 namespace kb {
 
 // Builds ReflexTable, ReflexCount, Reflex10Index, Reflex01Index, HMax, KMax and
-// SweepOrder from AStar, BStar, CosGamma and GammaStar. Leaves PeakRecorded and
-// EwaldMark of the entries alone.
+// SweepOrder from AStar, BStar, CosGamma, GammaStar and SinGammaStar. Entries
+// that stay keep their PeakRecorded and EwaldMark; new ones start unrecorded.
 void BuildReflexTable(SimState& s);
 
-// The enumeration stops at the table's capacity; with the crystal's constants
-// 56 of the 98 candidates qualify, far below it.
+// The number of entries BuildReflexTable would make, without making them.
+int CountReflexes(const SimState& s);
+
 void BuildSweepOrder(SimState& s);
 
 }  // namespace kb

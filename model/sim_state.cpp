@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "crystal_choice.h"
 #include "reflex_table.h"
 
 namespace kb {
@@ -14,7 +15,10 @@ void UnsetAllEwaldMarks(SimState& s)
     }
 }
 
-bool IsEwaldMarkSet(const Point& mark) { return mark.x > 0.0f; }
+bool IsEwaldMarkSet(const Point& mark)
+{
+    return mark.x > 0.0f;
+}
 
 void InitConstantsAndTable(SimState& s)
 {
@@ -33,19 +37,11 @@ void InitConstantsAndTable(SimState& s)
     s.LatticePointColour = kBlue;
     s.LatticePointRadius = kLatticePointRadiusWorld;
 
-    s.LatticeA = kLatticeAPm;
-    s.LatticeB = kLatticeBPm;
-    s.Gamma = Single(static_cast<double>(s.DegToRad) * kGammaDeg);
-    s.LatticeIMin = kLatticeIMin;
-    s.LatticeIMax = kLatticeIMax;
-    s.LatticeJMin = kLatticeJMin;
-    s.LatticeJMax = kLatticeJMax;
-    s.Lambda = kLambdaPm;
     s.TimerInterval = kInitialTimerIntervalMs;
     s.DiffractogramColour = kBlack;
 
-    for (int i = 0; i < kReflexCapacity; ++i) {
-        s.ReflexTable[static_cast<std::size_t>(i)].PeakRecorded = false;
+    for (Reflex& r : s.ReflexTable) {
+        r.PeakRecorded = false;
     }
     s.Diffractogram.fill(0.0f);
 
@@ -54,6 +50,20 @@ void InitConstantsAndTable(SimState& s)
     s.ScatteringVectorColour = kGreen;
     s.ScatteringVectorWidth = kScatteringVectorWidthPx;
 
+    if (!CheckCrystal(s.Crystal).accepted) {
+        s.Crystal = kStandardCrystal;
+    }
+    SetCrystalConstants(s);
+    BuildReflexTable(s);
+    UnsetAllEwaldMarks(s);
+}
+
+void SetCrystalConstants(SimState& s)
+{
+    s.LatticeA = s.Crystal.LatticeA;
+    s.LatticeB = s.Crystal.LatticeB;
+    s.Gamma = Single(static_cast<double>(kDegToRad) * s.Crystal.GammaDeg);
+    s.Lambda = s.Crystal.Lambda;
     s.CosGamma = Single(std::cos(static_cast<double>(s.Gamma)));
     s.SinGamma = Single(std::sin(static_cast<double>(s.Gamma)));
     s.GammaStar = Single(std::numbers::pi - s.Gamma);
@@ -61,9 +71,6 @@ void InitConstantsAndTable(SimState& s)
     s.SinGammaStar = Single(std::sin(static_cast<double>(s.GammaStar)));
     s.AStar = Single(static_cast<double>(s.Lambda) / (static_cast<double>(s.LatticeA) * s.SinGammaStar));
     s.BStar = Single(static_cast<double>(s.Lambda) / (static_cast<double>(s.LatticeB) * s.SinGammaStar));
-
-    BuildReflexTable(s);
-    UnsetAllEwaldMarks(s);
 }
 
 void ResetRotationForInit(SimState& s)

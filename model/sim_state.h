@@ -3,12 +3,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "crystal.h"
 #include "types.h"
 
 namespace kb {
 
-constexpr int kReflexCapacity = 201;
 constexpr int kDiffractogramBins = 602;
 constexpr int kIntensityRampSize = 256;
 
@@ -16,14 +17,6 @@ constexpr int kIntensityRampSize = 256;
 // with the single-precision DegToRad, exactly as the simulation stores them.
 constexpr float kDegToRad = 0.017453292f;
 constexpr float kRadToDeg = 57.29578f;
-constexpr float kLatticeAPm = 300.0f;
-constexpr float kLatticeBPm = 390.0f;
-constexpr float kGammaDeg = 111.0f;
-constexpr float kLambdaPm = 154.051f;
-constexpr int kLatticeIMin = -4;
-constexpr int kLatticeIMax = 4;
-constexpr int kLatticeJMin = -3;
-constexpr int kLatticeJMax = 3;
 constexpr int kDiffractedBeamWidthPx = 2;
 constexpr float kDiffractedBeamLengthWorld = 2100.0f;
 constexpr float kLatticePointRadiusWorld = 50.0f;
@@ -43,6 +36,8 @@ struct Reflex {
     bool PeakRecorded = false;  // peak added to the diffractogram since the last clear
     Point EwaldMark{};          // world position of the reciprocal point when last active;
                                 // unset is (-999, -999), set when x > 0
+
+    friend bool operator==(const Reflex&, const Reflex&) = default;
 };
 
 // The one set of variables the whole simulation works on. Every real value
@@ -53,7 +48,8 @@ struct SimState {
     float DegToRad = 0.0f;
     float RadToDeg = 0.0f;
 
-    // Crystal and beam.
+    // Crystal and beam: the choice, and the values the simulation derives from it.
+    CrystalParams Crystal = kStandardCrystal;
     float LatticeA = 0.0f;  // pm
     float LatticeB = 0.0f;  // pm
     float Gamma = 0.0f;     // rad, angle between a and b
@@ -66,11 +62,14 @@ struct SimState {
     float AStar = 0.0f;  // |a*| times Lambda, no unit
     float BStar = 0.0f;  // |b*| times Lambda, no unit
 
-    // Extent of the drawn direct lattice (lattice indices along a and b).
+    // Extent of the drawn direct lattice (lattice indices along a and b) and the
+    // world units drawn per pm, fitted to the crystal at the start of every
+    // scene pass: -4..4, -3..3 and 1 for the standard crystal.
     int LatticeIMin = 0;
     int LatticeIMax = 0;
     int LatticeJMin = 0;
     int LatticeJMax = 0;
+    float LatticeDrawScale = 1.0f;
 
     // Pens and colours.
     Colour PrimaryBeamColour = 0;
@@ -99,12 +98,12 @@ struct SimState {
     float CurrentBragg = 0.0f;  // rad
     std::uint32_t TimerInterval = 0;  // ms
 
-    // Reflection table.
-    std::array<Reflex, kReflexCapacity> ReflexTable{};
+    // Reflection table: ReflexCount entries, at most kMaxReflexCount.
+    std::vector<Reflex> ReflexTable;
     int ReflexCount = 0;
-    std::array<int, kReflexCapacity> SweepOrder{};  // table indices by rising OmegaBragg
-    int Reflex10Index = 0;
-    int Reflex01Index = 0;
+    std::vector<int> SweepOrder;  // table indices by rising OmegaBragg
+    int Reflex10Index = 0;        // table index of (1 0 0); -1 when it cannot reach Bragg position
+    int Reflex01Index = 0;        // table index of (0 1 0); -1 likewise
     int HMax = 0;  // bounds of the enumeration of (h, k)
     int KMax = 0;
 
@@ -131,11 +130,19 @@ struct SimState {
 
     // Caption of the running experiment.
     std::string ExperimentTitle;
+
+    friend bool operator==(const SimState&, const SimState&) = default;
 };
 
 // Steps 1 to 9 of the initialisation: constants, ramp, pens, reset of the
-// diffractogram and marks, derived quantities and the reflection table.
+// diffractogram and marks, derived quantities and the reflection table, for
+// the crystal in s.Crystal (the standard crystal takes the place of one that
+// CheckCrystal refuses).
 void InitConstantsAndTable(SimState& s);
+
+// LatticeA, LatticeB, Gamma, Lambda and the values derived from them, from
+// s.Crystal.
+void SetCrystalConstants(SimState& s);
 
 // Step 11 of the initialisation: the crystal back at 0 with no reflection active.
 // NextReflex and the Bragg window are left as they are.

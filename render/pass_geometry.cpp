@@ -1,13 +1,49 @@
 #include "pass_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
 namespace kb {
+namespace {
+
+constexpr int kStandardIMax = 4;
+constexpr int kStandardJMax = 3;
+
+// Half the longer diagonal of the drawn parallelogram.
+double SweepRadius(double a, double b, double gammaDeg, int iMax, int jMax)
+{
+    const double u = iMax * a;
+    const double v = jMax * b;
+    const double cosGamma = std::cos(gammaDeg * std::numbers::pi / 180.0);
+    return std::sqrt(u * u + v * v + 2.0 * u * v * std::fabs(cosGamma));
+}
+
+}  // namespace
+
+LatticeFit FitDirectLattice(const CrystalParams& crystal)
+{
+    const double a = crystal.LatticeA;
+    const double b = crystal.LatticeB;
+    // Scales a cell to the standard cell's mean size; exactly 1 for the standard lattice.
+    const double cell = std::sqrt(static_cast<double>(kLatticeAPm) * kLatticeBPm / (a * b));
+    LatticeFit fit;
+    fit.IMax = std::max(1, RoundHalfEven(kStandardIMax * static_cast<double>(kLatticeAPm) / (a * cell)));
+    fit.JMax = std::max(1, RoundHalfEven(kStandardJMax * static_cast<double>(kLatticeBPm) / (b * cell)));
+    fit.Scale = Single(SweepRadius(kLatticeAPm, kLatticeBPm, kGammaDeg, kStandardIMax, kStandardJMax) /
+                       SweepRadius(a, b, crystal.GammaDeg, fit.IMax, fit.JMax));
+    return fit;
+}
 
 PassGeometry ComputePassGeometry(SimState& s, int viewWidthPx, int viewHeightPx)
 {
     PassGeometry g;
+    const LatticeFit fit = FitDirectLattice(s.Crystal);
+    s.LatticeIMin = -fit.IMax;
+    s.LatticeIMax = fit.IMax;
+    s.LatticeJMin = -fit.JMax;
+    s.LatticeJMax = fit.JMax;
+    s.LatticeDrawScale = fit.Scale;
     s.ViewWidth = static_cast<float>(viewWidthPx);
     s.ViewHeight = static_cast<float>(viewHeightPx);
     s.BaseY = RoundHalfEven(s.ViewHeight) - kBaseYMarginPx;
@@ -73,8 +109,8 @@ Point BeamToPixels(const SimState& s, const Point& beam)
 
 Point LatticeToPixels(const SimState& s, const Point& lattice)
 {
-    const float p = Single(static_cast<double>(lattice.x) * s.LatticeA);
-    const float q = Single(static_cast<double>(lattice.y) * s.LatticeB);
+    const float p = Single(static_cast<double>(lattice.x) * s.LatticeA * s.LatticeDrawScale);
+    const float q = Single(static_cast<double>(lattice.y) * s.LatticeB * s.LatticeDrawScale);
     const float u = Single(static_cast<double>(q) * s.CosGamma + p);
     const float v = Single(static_cast<double>(q) * s.SinGamma);
     const float ur = Single(static_cast<double>(u) * s.CosOmega - static_cast<double>(v) * s.SinOmega);

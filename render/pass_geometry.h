@@ -36,6 +36,20 @@ struct PassGeometry {
     Point BackThetaPixel{};  // px
 };
 
+// How the direct lattice of a crystal is drawn: lattice indices -IMax..IMax
+// along a and -JMax..JMax along b, Scale world units per pm.
+struct LatticeFit {
+    int IMax = 0;
+    int JMax = 0;
+    float Scale = 0.0f;
+};
+
+// Cells of about the standard's size, as many as fill its extent, then scaled
+// so that the turning crystal sweeps the same circle as the standard crystal:
+// any crystal then fills the same part of the view. The standard crystal
+// itself gets -4..4, -3..3 and 1.
+LatticeFit FitDirectLattice(const CrystalParams& crystal);
+
 // Frame set-up at the start of a pass, for a drawing area of the given size.
 PassGeometry ComputePassGeometry(SimState& s, int viewWidthPx, int viewHeightPx);
 

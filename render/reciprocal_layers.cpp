@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "layers.h"
@@ -21,6 +23,37 @@ constexpr const char* kIndexLabelFace = "Arial";
 const Reflex& Entry(const SimState& s, int i) { return s.ReflexTable[static_cast<std::size_t>(i)]; }
 
 Point IndicesOf(const Reflex& r) { return MakePoint(static_cast<float>(r.H), static_cast<float>(r.K)); }
+
+void SetLabel(std::string& label, int h, int k)
+{
+    label = std::to_string(h);
+    label += ' ';
+    label += std::to_string(k);
+}
+
+// Whether neighbouring reciprocal points lie closer together than a label is
+// wide, in the label font already set. The closest neighbours are as far
+// apart as the shortest vector of the table, 2 sin(Theta) VF pixels; the
+// widest label carries the largest |h| and |k|, both negative.
+bool LabelsCrowd(const SimState& s, Canvas& canvas)
+{
+    if (s.ReflexCount == 0) {
+        return false;
+    }
+    float smallestTheta = Entry(s, 0).Theta;
+    int widestH = 0;
+    int widestK = 0;
+    for (int i = 0; i < s.ReflexCount; ++i) {
+        const Reflex& entry = Entry(s, i);
+        smallestTheta = std::min(smallestTheta, entry.Theta);
+        widestH = std::max(widestH, std::abs(entry.H));
+        widestK = std::max(widestK, std::abs(entry.K));
+    }
+    std::string widest;
+    SetLabel(widest, -widestH, -widestK);
+    const double spacingPx = 2.0 * std::sin(static_cast<double>(smallestTheta)) * s.VF;
+    return spacingPx < canvas.TextWidth(widest);
+}
 
 }  // namespace
 
@@ -56,6 +89,9 @@ void DrawReciprocalPoints(PassContext& ctx)
     const int th = canvas.TextHeight("1");
     const float r = Single(static_cast<double>(kReciprocalDiscRadiusWorld) * s.ViewScale);
     const bool all = ctx.flags.PointMode == ReciprocalPointMode::All;
+    // A crowded lattice labels only what the lesson points at: the reflection
+    // in Bragg position and those already recorded in the diffractogram.
+    const bool crowded = s.ShowIndexLabels && LabelsCrowd(s, canvas);
     std::string label;
     for (int i = 0; i < s.ReflexCount; ++i) {
         const Reflex& entry = Entry(s, i);
@@ -68,11 +104,9 @@ void DrawReciprocalPoints(PassContext& ctx)
         canvas.SetPenColour(s.ReciprocalPointColour);
         canvas.SetBrushColour(s.ReciprocalPointColour);
         ctx.draw.DrawCircle(q, r);
-        if (s.ShowIndexLabels) {
+        if (s.ShowIndexLabels && (!crowded || i == s.ActiveReflex || entry.PeakRecorded)) {
             canvas.SetBrushStyle(BrushStyle::Clear);
-            label = std::to_string(entry.H);
-            label += ' ';
-            label += std::to_string(entry.K);
+            SetLabel(label, entry.H, entry.K);
             const int w = canvas.TextWidth(label);
             canvas.TextOut(RoundHalfEven(q.x) - w / 2, s.BaseY - (RoundHalfEven(static_cast<double>(q.y) + r) + th),
                            label);

@@ -10,11 +10,16 @@
 
 namespace kb::test {
 
-// Text extents without a toolkit: 7 pixels per character, the cell height
-// of the font (13 points at 96 dpi give 17 pixels).
+// Text extents without a toolkit: 7 pixels per character unless told
+// otherwise, the cell height of the font (13 points at 96 dpi give 17 pixels).
 class FakeMetrics final : public TextMetrics {
 public:
-    int TextWidth(const Font&, std::string_view text) override { return 7 * static_cast<int>(text.size()); }
+    int charWidthPx = 7;
+
+    int TextWidth(const Font&, std::string_view text) override
+    {
+        return charWidthPx * static_cast<int>(text.size());
+    }
     int TextHeight(const Font& font, std::string_view) override
     {
         return font.pointSize > 0 ? font.pointSize * 96 / 72 : font.height;

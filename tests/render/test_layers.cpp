@@ -2,6 +2,7 @@
 #include <cmath>
 #include <memory>
 
+#include "model/crystal_choice.h"
 #include "render_support.h"
 
 using namespace kb;
@@ -40,6 +41,17 @@ private:
     ScreenPoint Screen(const Point& pixel) const
     {
         return {RoundHalfEven(pixel.x), rig->s.BaseY - RoundHalfEven(pixel.y)};
+    }
+
+    // How far the drawn lattice points reach from the crystal centre.
+    double LatticeReach() const
+    {
+        double reach = 0.0;
+        for (const DrawOp* c : rig->Ops(DrawOpKind::Ellipse)) {
+            const ScreenPoint centre = CentreOf(*c);
+            reach = std::max(reach, ScreenDistance(centre.x, centre.y, CrystalScreen()));
+        }
+        return reach;
     }
 
 private slots:
@@ -288,6 +300,88 @@ private slots:
                 std::hypot(mark.x - rig->s.CrystalCentre.x, mark.y - rig->s.CrystalCentre.y);
             QVERIFY2(std::fabs(fromCentre - 1100.0) < 1.0, qPrintable(QString::number(fromCentre)));
             QVERIFY(ScreenDistance(shaft.c[2], shaft.c[3], Screen(ToPixels(rig->s, mark))) <= 1.5);
+        }
+    }
+
+    void otherCrystalsFillTheSameView_data()
+    {
+        QTest::addColumn<float>("a");
+        QTest::addColumn<float>("b");
+        QTest::addColumn<float>("gamma");
+        QTest::newRow("square") << 300.0f << 300.0f << 90.0f;
+        QTest::newRow("hexagonal") << 300.0f << 300.0f << 120.0f;
+        QTest::newRow("wide angle") << 300.0f << 390.0f << 150.0f;
+        QTest::newRow("long b, narrow angle") << 100.0f << 1000.0f << 60.0f;
+        QTest::newRow("large cell") << 1000.0f << 1000.0f << 90.0f;
+    }
+
+    void otherCrystalsFillTheSameView()
+    {
+        QFETCH(float, a);
+        QFETCH(float, b);
+        QFETCH(float, gamma);
+        rig->input.flags.LatticePoints = true;
+        rig->input.flags.DirectAxes = true;
+        rig->Pass();
+        const double standardReach = LatticeReach();
+        // The wavelength plays no part in the direct lattice; the longest keeps every cell in range.
+        QVERIFY(ChangeCrystal(rig->s, {a, b, gamma, kMaxLambdaPm}).accepted);
+        rig->Pass();
+        QVERIFY2(std::fabs(LatticeReach() - standardReach) <= 2.0,
+                 qPrintable(QString::number(LatticeReach())));
+        // Drawn to one scale: the axes keep the ratio of a to b and the angle gamma.
+        const auto axisA =
+            rig->Ops(DrawOpKind::Line, [](const DrawOp& op) { return op.pen.colour == kGreen; });
+        const auto axisB =
+            rig->Ops(DrawOpKind::Line, [](const DrawOp& op) { return op.pen.colour == kBlue; });
+        QCOMPARE(axisA.size(), std::size_t{1});
+        QCOMPARE(axisB.size(), std::size_t{1});
+        const auto length = [](const DrawOp* l) { return std::hypot(l->c[2] - l->c[0], l->c[3] - l->c[1]); };
+        const auto angle = [](const DrawOp* l) { return std::atan2(l->c[1] - l->c[3], l->c[2] - l->c[0]); };
+        QVERIFY(std::fabs(length(axisA[0]) / length(axisB[0]) / (a / b) - 1.0) < 0.02);
+        QVERIFY(std::fabs(Deg(angle(axisB[0]) - angle(axisA[0])) - gamma) < 0.5);
+    }
+
+    // Mo K-alpha-1 brings the reciprocal points of the standard lattice close
+    // together; labels as wide as their spacing are kept to the reflection in
+    // Bragg position and the recorded ones.
+    void crowdedLabels()
+    {
+        QVERIFY(ChangeCrystal(rig->s, {kLatticeAPm, kLatticeBPm, kGammaDeg, 70.930f}).accepted);
+        rig->input.flags.PointMode = ReciprocalPointMode::All;
+        rig->Activate(1, 0);
+        rig->s.ReflexTable[static_cast<std::size_t>(IndexOf(rig->s, 0, 1))].PeakRecorded = true;
+        rig->s.ReflexTable[static_cast<std::size_t>(IndexOf(rig->s, 2, -1))].PeakRecorded = true;
+        for (const int charWidth : {7, 60}) {
+            rig->metrics.charWidthPx = charWidth;
+            rig->Pass();
+            const auto discs = rig->Ops(DrawOpKind::Ellipse, [](const DrawOp& op) {
+                return op.brush == Brush{kRed, BrushStyle::Solid};
+            });
+            QCOMPARE(static_cast<int>(discs.size()), rig->s.ReflexCount);
+            double spacing = 1e9;
+            for (std::size_t i = 0; i < discs.size(); ++i) {
+                for (std::size_t j = i + 1; j < discs.size(); ++j) {
+                    const ScreenPoint p = CentreOf(*discs[i]);
+                    spacing = std::min(spacing, ScreenDistance(p.x, p.y, CentreOf(*discs[j])));
+                }
+            }
+            std::size_t widest = 0;
+            for (const Reflex& r : rig->s.ReflexTable) {
+                widest = std::max(widest, (std::to_string(r.H) + " " + std::to_string(r.K)).size());
+            }
+            const bool crowded = spacing < static_cast<double>(charWidth * widest);
+            QCOMPARE(crowded, charWidth == 60);
+            QStringList labels;
+            for (const DrawOp* op : rig->Ops(DrawOpKind::Text)) {
+                labels << QString::fromStdString(op->text);
+            }
+            if (crowded) {
+                labels.sort();
+                QCOMPARE(labels, QStringList({"0 1", "1 0", "2 -1"}));
+            } else {
+                QCOMPARE(static_cast<int>(labels.size()), rig->s.ReflexCount);
+            }
         }
     }
 

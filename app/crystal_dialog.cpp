@@ -1,0 +1,313 @@
+#include "crystal_dialog.h"
+
+#include <QAccessible>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+
+#include "crystal_text.h"
+
+namespace kb {
+namespace {
+
+struct LatticePreset {
+    const char* name;
+    float a;
+    float b;
+    float gammaDeg;
+};
+
+struct RadiationPreset {
+    const char* name;
+    float lambda;
+};
+
+constexpr std::array<LatticePreset, 4> kLatticePresets = {{
+    {"schiefwinklig (Standard)", kLatticeAPm, kLatticeBPm, kGammaDeg},
+    {"rechtwinklig", 300.0f, 390.0f, 90.0f},
+    {"quadratisch", 300.0f, 300.0f, 90.0f},
+    {"hexagonal", 300.0f, 300.0f, 120.0f},
+}};
+
+constexpr std::array<RadiationPreset, 4> kRadiationPresets = {{
+    {"Cu Kα1", kLambdaPm},
+    {"Mo Kα1", 70.930f},
+    {"Co Kα1", 178.897f},
+    {"Cr Kα1", 228.970f},
+}};
+
+const char* const kFree = "frei";
+const QColor kMarkedBackground(0xFF, 0xD6, 0xD6);
+const QColor kMessageColour(0xB0, 0x00, 0x00);
+
+// Shows the values the way the caption does, "300 pm" rather than "300,000 pm".
+class CrystalSpinBox final : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+    QString textFromValue(double value) const override { return CrystalNumber(value, locale()); }
+};
+
+// The box's own range is wider than the accepted one, so that a value outside
+// can be typed, and then refused with a reason instead of silently clamped.
+QDoubleSpinBox* MakeField(QWidget* parent, const char* name, const QString& suffix, double maximum,
+                          double step, const QString& accessibleName, const QString& range)
+{
+    auto* spin = new CrystalSpinBox(parent);
+    spin->setObjectName(QString::fromLatin1(name));
+    spin->setDecimals(3);
+    spin->setRange(0.0, maximum);
+    spin->setSingleStep(step);
+    spin->setSuffix(suffix);
+    spin->setAccessibleName(accessibleName);
+    spin->setAccessibleDescription(range);
+    spin->setToolTip(range);
+    spin->setProperty("range", range);
+    spin->setProperty("normalPalette", spin->palette());
+    spin->setMinimumWidth(spin->fontMetrics().horizontalAdvance(QStringLiteral("0000,000 pm")) + 40);
+    return spin;
+}
+
+void Mark(QDoubleSpinBox* spin, const QString& why)
+{
+    QPalette palette = spin->property("normalPalette").value<QPalette>();
+    if (!why.isEmpty()) {
+        palette.setColor(QPalette::Base, kMarkedBackground);
+    }
+    spin->setPalette(palette);
+    const QString range = spin->property("range").toString();
+    spin->setAccessibleDescription(why.isEmpty() ? range : QStringLiteral("Ungültig: ") + why);
+    spin->setToolTip(why.isEmpty() ? range : why);
+}
+
+void Select(QComboBox* box, const QString& text)
+{
+    const QSignalBlocker block(box);
+    box->setCurrentIndex(box->findText(text));
+}
+
+}  // namespace
+
+CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), apply_(std::move(apply))
+{
+    setObjectName(QStringLiteral("CrystalDialog"));
+    setWindowTitle(QStringLiteral("Kristall und Strahlung"));
+
+    auto* latticeGroup = new QGroupBox(QStringLiteral("Kristallgitter"), this);
+    latticeChoice = new QComboBox(latticeGroup);
+    latticeChoice->setObjectName(QStringLiteral("latticeChoice"));
+    for (const LatticePreset& preset : kLatticePresets) {
+        latticeChoice->addItem(QString::fromUtf8(preset.name));
+    }
+    latticeChoice->addItem(QString::fromLatin1(kFree));
+    aSpin = MakeField(latticeGroup, "aSpin", QStringLiteral(" pm"), 9999.0, 10.0,
+                      QStringLiteral("Gitterkonstante a"), QStringLiteral("100 bis 1000 pm"));
+    bSpin = MakeField(latticeGroup, "bSpin", QStringLiteral(" pm"), 9999.0, 10.0,
+                      QStringLiteral("Gitterkonstante b"), QStringLiteral("100 bis 1000 pm"));
+    gammaSpin = MakeField(latticeGroup, "gammaSpin", QStringLiteral("°"), 180.0, 1.0,
+                          QStringLiteral("Gitterwinkel γ"), QStringLiteral("60° bis 150°"));
+    auto* latticeForm = new QFormLayout(latticeGroup);
+    latticeForm->addRow(QStringLiteral("&Gitter:"), latticeChoice);
+    latticeForm->addRow(QStringLiteral("Gitterkonstante &a:"), aSpin);
+    latticeForm->addRow(QStringLiteral("Gitterkonstante &b:"), bSpin);
+    latticeForm->addRow(QStringLiteral("&Winkel γ:"), gammaSpin);
+
+    auto* radiationGroup = new QGroupBox(QStringLiteral("Röntgenstrahlung"), this);
+    radiationChoice = new QComboBox(radiationGroup);
+    radiationChoice->setObjectName(QStringLiteral("radiationChoice"));
+    for (const RadiationPreset& preset : kRadiationPresets) {
+        radiationChoice->addItem(QString::fromUtf8(preset.name));
+    }
+    radiationChoice->addItem(QString::fromLatin1(kFree));
+    lambdaSpin = MakeField(radiationGroup, "lambdaSpin", QStringLiteral(" pm"), 9999.0, 1.0,
+                           QStringLiteral("Wellenlänge λ"), QStringLiteral("50 bis 500 pm"));
+    auto* radiationForm = new QFormLayout(radiationGroup);
+    radiationForm->addRow(QStringLiteral("&Strahlung:"), radiationChoice);
+    radiationForm->addRow(QStringLiteral("W&ellenlänge λ:"), lambdaSpin);
+
+    // One column of fields through both groups.
+    QList<QWidget*> labels;
+    for (QWidget* field : QList<QWidget*>{latticeChoice, aSpin, bSpin, gammaSpin}) {
+        labels << latticeForm->labelForField(field);
+    }
+    for (QWidget* field : QList<QWidget*>{radiationChoice, lambdaSpin}) {
+        labels << radiationForm->labelForField(field);
+    }
+    int labelWidth = 0;
+    for (QWidget* label : labels) {
+        labelWidth = std::max(labelWidth, label->sizeHint().width());
+    }
+    for (QWidget* label : labels) {
+        label->setMinimumWidth(labelWidth);
+    }
+
+    checkMessage = new QLabel(this);
+    checkMessage->setObjectName(QStringLiteral("checkMessage"));
+    checkMessage->setWordWrap(true);
+    checkMessage->setAccessibleName(QStringLiteral("Meldung"));
+
+    standardButton = new QPushButton(QStringLiteral("S&tandard"), this);
+    standardButton->setObjectName(QStringLiteral("standardButton"));
+    standardButton->setAutoDefault(false);
+    applyButton = new QPushButton(QStringLiteral("&Übernehmen"), this);
+    applyButton->setObjectName(QStringLiteral("applyButton"));
+    applyButton->setDefault(true);
+    closeButton = new QPushButton(QStringLiteral("S&chließen"), this);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    closeButton->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(standardButton);
+    buttons->addStretch();
+    buttons->addWidget(applyButton);
+    buttons->addWidget(closeButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(latticeGroup);
+    layout->addWidget(radiationGroup);
+    layout->addWidget(checkMessage);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const QList<QWidget*> tabOrder = {latticeChoice, aSpin,       bSpin,          gammaSpin,  radiationChoice,
+                                      lambdaSpin,    applyButton, standardButton, closeButton};
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i) {
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    }
+
+    connect(latticeChoice, &QComboBox::activated, this, &CrystalDialog::LatticeChosen);
+    connect(radiationChoice, &QComboBox::activated, this, &CrystalDialog::RadiationChosen);
+    for (QDoubleSpinBox* spin : {aSpin, bSpin, gammaSpin, lambdaSpin}) {
+        connect(spin, &QDoubleSpinBox::valueChanged, this, &CrystalDialog::ValuesEdited);
+    }
+    connect(applyButton, &QPushButton::clicked, this, &CrystalDialog::ApplyClicked);
+    connect(standardButton, &QPushButton::clicked, this, &CrystalDialog::StandardClicked);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    SetCrystal(kStandardCrystal);
+}
+
+void CrystalDialog::SetCrystal(const CrystalParams& crystal)
+{
+    for (auto [spin, value] :
+         {std::pair{aSpin, crystal.LatticeA}, std::pair{bSpin, crystal.LatticeB},
+          std::pair{gammaSpin, crystal.GammaDeg}, std::pair{lambdaSpin, crystal.Lambda}}) {
+        const QSignalBlocker block(spin);
+        spin->setValue(value);
+    }
+    ValuesEdited();
+}
+
+CrystalParams CrystalDialog::Crystal() const
+{
+    return {static_cast<float>(aSpin->value()), static_cast<float>(bSpin->value()),
+            static_cast<float>(gammaSpin->value()), static_cast<float>(lambdaSpin->value())};
+}
+
+QDoubleSpinBox* CrystalDialog::FieldOf(CrystalField field) const
+{
+    switch (field) {
+        case CrystalField::LatticeA:
+            return aSpin;
+        case CrystalField::LatticeB:
+            return bSpin;
+        case CrystalField::Gamma:
+            return gammaSpin;
+        case CrystalField::Lambda:
+            return lambdaSpin;
+    }
+    return aSpin;
+}
+
+void CrystalDialog::LatticeChosen(int index)
+{
+    if (index < 0 || index >= static_cast<int>(kLatticePresets.size())) {
+        return;  // "frei" keeps the values
+    }
+    const LatticePreset& preset = kLatticePresets[static_cast<std::size_t>(index)];
+    CrystalParams crystal = Crystal();
+    crystal.LatticeA = preset.a;
+    crystal.LatticeB = preset.b;
+    crystal.GammaDeg = preset.gammaDeg;
+    SetCrystal(crystal);
+}
+
+void CrystalDialog::RadiationChosen(int index)
+{
+    if (index < 0 || index >= static_cast<int>(kRadiationPresets.size())) {
+        return;
+    }
+    CrystalParams crystal = Crystal();
+    crystal.Lambda = kRadiationPresets[static_cast<std::size_t>(index)].lambda;
+    SetCrystal(crystal);
+}
+
+// The presets follow the values: one that matches is shown, otherwise "frei".
+void CrystalDialog::ValuesEdited()
+{
+    const CrystalParams crystal = Crystal();
+    QString lattice = QString::fromLatin1(kFree);
+    for (const LatticePreset& preset : kLatticePresets) {
+        if (crystal.LatticeA == preset.a && crystal.LatticeB == preset.b &&
+            crystal.GammaDeg == preset.gammaDeg) {
+            lattice = QString::fromUtf8(preset.name);
+        }
+    }
+    Select(latticeChoice, lattice);
+    QString radiation = QString::fromLatin1(kFree);
+    for (const RadiationPreset& preset : kRadiationPresets) {
+        if (crystal.Lambda == preset.lambda) {
+            radiation = QString::fromUtf8(preset.name);
+        }
+    }
+    Select(radiationChoice, radiation);
+    ShowCheck(CheckCrystal(crystal));
+}
+
+bool CrystalDialog::ShowCheck(const CrystalCheck& check)
+{
+    for (QDoubleSpinBox* spin : {aSpin, bSpin, gammaSpin, lambdaSpin}) {
+        Mark(spin, {});
+    }
+    for (const CrystalField field : check.outOfRange) {
+        Mark(FieldOf(field), QString::fromStdString(RangeMessage(field)));
+    }
+    QPalette palette = checkMessage->palette();
+    palette.setColor(QPalette::WindowText,
+                     check.accepted ? this->palette().color(QPalette::WindowText) : kMessageColour);
+    checkMessage->setPalette(palette);
+    checkMessage->setText(check.accepted ? QStringLiteral("%1 Reflexe").arg(check.reflexCount)
+                                         : QString::fromStdString(check.message));
+    return check.accepted;
+}
+
+void CrystalDialog::ApplyClicked()
+{
+    const CrystalParams crystal = Crystal();
+    const CrystalCheck check = CheckCrystal(crystal);
+    if (ShowCheck(check)) {
+        ShowCheck(apply_(crystal));
+        return;
+    }
+    // Refused: the keyboard lands on the first bad field, and a screen reader
+    // hears the reason.
+    if (!check.outOfRange.empty()) {
+        FieldOf(check.outOfRange.front())->setFocus();
+    }
+    QAccessibleEvent alert(checkMessage, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
+void CrystalDialog::StandardClicked()
+{
+    SetCrystal(kStandardCrystal);
+    ApplyClicked();
+}
+
+}  // namespace kb

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+#include "model/crystal_choice.h"
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
+
+namespace kb {
+
+// The menu entry that opens the dialog.
+inline constexpr const char* kCrystalMenuEntry = "Kristall und Strahlung …";
+
+// "Kristall und Strahlung": a, b, gamma and lambda with lattice and radiation
+// presets. The dialog checks a choice itself, marks the fields out of range
+// and hands an acceptable one to `apply`, which reports what the simulation
+// made of it. It stays open after "Übernehmen" so that the next choice can
+// follow; "Standard" applies the standard crystal at once.
+class CrystalDialog final : public QDialog {
+    Q_OBJECT
+
+public:
+    using Apply = std::function<CrystalCheck(const CrystalParams&)>;
+
+    CrystalDialog(QWidget* parent, Apply apply);
+
+    // Shows this crystal in the fields and the presets; clears any marking.
+    void SetCrystal(const CrystalParams& crystal);
+    // The crystal as the fields read now.
+    CrystalParams Crystal() const;
+
+    QComboBox* latticeChoice = nullptr;
+    QDoubleSpinBox* aSpin = nullptr;
+    QDoubleSpinBox* bSpin = nullptr;
+    QDoubleSpinBox* gammaSpin = nullptr;
+    QComboBox* radiationChoice = nullptr;
+    QDoubleSpinBox* lambdaSpin = nullptr;
+    QLabel* checkMessage = nullptr;
+    QPushButton* applyButton = nullptr;
+    QPushButton* standardButton = nullptr;
+    QPushButton* closeButton = nullptr;
+
+private:
+    void ApplyClicked();
+    void StandardClicked();
+    void LatticeChosen(int index);
+    void RadiationChosen(int index);
+    void ValuesEdited();
+    // Marks the fields out of range and shows the verdict; true if acceptable.
+    bool ShowCheck(const CrystalCheck& check);
+    QDoubleSpinBox* FieldOf(CrystalField field) const;
+
+    Apply apply_;
+};
+
+}  // namespace kb

@@ -1,0 +1,85 @@
+#include "crystal_choice.h"
+
+#include "diffractogram.h"
+#include "reflex_table.h"
+#include "rotation.h"
+
+namespace kb {
+namespace {
+
+// The negated test refuses NaN as well.
+bool Within(float value, float low, float high)
+{
+    return value >= low && value <= high;
+}
+
+}  // namespace
+
+std::string RangeMessage(CrystalField field)
+{
+    switch (field) {
+        case CrystalField::LatticeA:
+            return "a muss zwischen 100 und 1000 pm liegen.";
+        case CrystalField::LatticeB:
+            return "b muss zwischen 100 und 1000 pm liegen.";
+        case CrystalField::Gamma:
+            return "γ muss zwischen 60° und 150° liegen.";
+        case CrystalField::Lambda:
+            return "λ muss zwischen 50 und 500 pm liegen.";
+    }
+    return {};
+}
+
+CrystalCheck CheckCrystal(const CrystalParams& crystal)
+{
+    CrystalCheck check;
+    if (!Within(crystal.LatticeA, kMinLatticePm, kMaxLatticePm)) {
+        check.outOfRange.push_back(CrystalField::LatticeA);
+    }
+    if (!Within(crystal.LatticeB, kMinLatticePm, kMaxLatticePm)) {
+        check.outOfRange.push_back(CrystalField::LatticeB);
+    }
+    if (!Within(crystal.GammaDeg, kMinGammaDeg, kMaxGammaDeg)) {
+        check.outOfRange.push_back(CrystalField::Gamma);
+    }
+    if (!Within(crystal.Lambda, kMinLambdaPm, kMaxLambdaPm)) {
+        check.outOfRange.push_back(CrystalField::Lambda);
+    }
+    for (const CrystalField field : check.outOfRange) {
+        if (!check.message.empty()) {
+            check.message += '\n';
+        }
+        check.message += RangeMessage(field);
+    }
+    if (!check.outOfRange.empty()) {
+        return check;
+    }
+
+    SimState probe;
+    probe.Crystal = crystal;
+    SetCrystalConstants(probe);
+    check.reflexCount = CountReflexes(probe);
+    if (check.reflexCount > kMaxReflexCount) {
+        check.message = "Diese Wahl ergäbe " + std::to_string(check.reflexCount) + " Reflexe; höchstens " +
+                        std::to_string(kMaxReflexCount) + " sind möglich.";
+        return check;
+    }
+    check.accepted = true;
+    return check;
+}
+
+CrystalCheck ChangeCrystal(SimState& s, const CrystalParams& crystal)
+{
+    CrystalCheck check = CheckCrystal(crystal);
+    if (!check.accepted) {
+        return check;
+    }
+    s.Crystal = crystal;
+    SetCrystalConstants(s);
+    BuildReflexTable(s);
+    ClearDiffractogramData(s);
+    ResetToGroundPosition(s);
+    return check;
+}
+
+}  // namespace kb
