@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "layers.h"
 
@@ -20,9 +21,15 @@ constexpr float kThetaConstructionLabelWorld = 150.0f;
 constexpr int kReciprocalAxisWidthPx = 2;
 constexpr const char* kIndexLabelFace = "Arial";
 
-const Reflex& Entry(const SimState& s, int i) { return s.ReflexTable[static_cast<std::size_t>(i)]; }
+const Reflex& Entry(const SimState& s, int i)
+{
+    return s.ReflexTable[static_cast<std::size_t>(i)];
+}
 
-Point IndicesOf(const Reflex& r) { return MakePoint(static_cast<float>(r.H), static_cast<float>(r.K)); }
+Point IndicesOf(const Reflex& r)
+{
+    return MakePoint(static_cast<float>(r.H), static_cast<float>(r.K));
+}
 
 void SetLabel(std::string& label, int h, int k)
 {
@@ -35,6 +42,20 @@ void SetLabel(std::string& label, int h, int k)
 // wide, in the label font already set. The closest neighbours are as far
 // apart as the shortest vector of the table, 2 sin(Theta) VF pixels; the
 // widest label carries the largest |h| and |k|, both negative.
+// Where a label's text goes, screen px.
+struct LabelBox {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+
+    bool Overlaps(const LabelBox& o) const
+    {
+        return left < o.left + o.width && o.left < left + width && top < o.top + o.height &&
+               o.top < top + height;
+    }
+};
+
 bool LabelsCrowd(const SimState& s, Canvas& canvas)
 {
     if (s.ReflexCount == 0) {
@@ -90,9 +111,25 @@ void DrawReciprocalPoints(PassContext& ctx)
     const float r = Single(static_cast<double>(kReciprocalDiscRadiusWorld) * s.ViewScale);
     const bool all = ctx.flags.PointMode == ReciprocalPointMode::All;
     // A crowded lattice labels only what the lesson points at: the reflection
-    // in Bragg position and those already recorded in the diffractogram.
+    // in Bragg position and those already recorded in the diffractogram, and
+    // of these only the ones whose label stays clear of the labels placed
+    // before it, the one in Bragg position first: after a full turn every
+    // reflection is recorded.
     const bool crowded = s.ShowIndexLabels && LabelsCrowd(s, canvas);
     std::string label;
+    std::vector<LabelBox> placed;
+    const auto boxOf = [&](const Reflex& entry, const Point& q) {
+        SetLabel(label, entry.H, entry.K);
+        const int w = canvas.TextWidth(label);
+        return LabelBox{RoundHalfEven(q.x) - w / 2,
+                        s.BaseY - (RoundHalfEven(static_cast<double>(q.y) + r) + th), w, th};
+    };
+    const bool activeShown = s.ActiveReflex >= 0 && s.ActiveReflex < s.ReflexCount &&
+                             (all || IsEwaldMarkSet(Entry(s, s.ActiveReflex).EwaldMark));
+    if (crowded && activeShown) {
+        const Reflex& active = Entry(s, s.ActiveReflex);
+        placed.push_back(boxOf(active, ReciprocalToPixels(s, IndicesOf(active))));
+    }
     for (int i = 0; i < s.ReflexCount; ++i) {
         const Reflex& entry = Entry(s, i);
         if (!all && !IsEwaldMarkSet(entry.EwaldMark)) {
@@ -104,13 +141,20 @@ void DrawReciprocalPoints(PassContext& ctx)
         canvas.SetPenColour(s.ReciprocalPointColour);
         canvas.SetBrushColour(s.ReciprocalPointColour);
         ctx.draw.DrawCircle(q, r);
-        if (s.ShowIndexLabels && (!crowded || i == s.ActiveReflex || entry.PeakRecorded)) {
-            canvas.SetBrushStyle(BrushStyle::Clear);
-            SetLabel(label, entry.H, entry.K);
-            const int w = canvas.TextWidth(label);
-            canvas.TextOut(RoundHalfEven(q.x) - w / 2, s.BaseY - (RoundHalfEven(static_cast<double>(q.y) + r) + th),
-                           label);
+        if (!s.ShowIndexLabels) {
+            continue;
         }
+        const LabelBox box = boxOf(entry, q);
+        if (crowded && i != s.ActiveReflex) {
+            const bool clear = std::none_of(placed.begin(), placed.end(),
+                                            [&](const LabelBox& b) { return b.Overlaps(box); });
+            if (!entry.PeakRecorded || !clear) {
+                continue;
+            }
+            placed.push_back(box);
+        }
+        canvas.SetBrushStyle(BrushStyle::Clear);
+        canvas.TextOut(box.left, box.top, label);
     }
     canvas.SetBrushStyle(BrushStyle::Clear);
 }
@@ -136,19 +180,21 @@ void DrawReciprocalScatteringVector(PassContext& ctx)
     ctx.canvas.SetPenStyle(PenStyle::Solid);
     ctx.canvas.SetPenWidth(s.ScatteringVectorWidth);
     const double angle = ctx.g.ScatterAngle;
-    const Point tip = MakePoint(Single(static_cast<double>(s.ReciprocalOrigin.x) + s.ScatterLength * std::cos(angle)),
-                                Single(static_cast<double>(s.ReciprocalOrigin.y) + s.ScatterLength * std::sin(angle)));
+    const Point tip =
+        MakePoint(Single(static_cast<double>(s.ReciprocalOrigin.x) + s.ScatterLength * std::cos(angle)),
+                  Single(static_cast<double>(s.ReciprocalOrigin.y) + s.ScatterLength * std::sin(angle)));
     ctx.draw.DrawArrow(s.ReciprocalOrigin, tip);
     if (!ctx.flags.ThetaArcs) {
         return;
     }
-    const Point corner = MakePoint(Single(static_cast<double>(s.ReciprocalOrigin.x) - ctx.g.TwoVF),
-                                   s.ReciprocalOrigin.y);
+    const Point corner =
+        MakePoint(Single(static_cast<double>(s.ReciprocalOrigin.x) - ctx.g.TwoVF), s.ReciprocalOrigin.y);
     ctx.canvas.SetPenColour(kGreen);
     ctx.draw.DrawSegment(corner, tip);
     ctx.draw.DrawLabelledArc(corner, s.ReciprocalOrigin, tip,
                              Single(static_cast<double>(kThetaConstructionRadiusWorld) * s.ViewScale),
-                             Single(static_cast<double>(kThetaConstructionLabelWorld) * s.ViewScale), "Theta");
+                             Single(static_cast<double>(kThetaConstructionLabelWorld) * s.ViewScale),
+                             "Theta");
 }
 
 void DrawReciprocalAxes(PassContext& ctx)

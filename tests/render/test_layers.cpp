@@ -383,6 +383,25 @@ private slots:
                 QCOMPARE(static_cast<int>(labels.size()), rig->s.ReflexCount);
             }
         }
+        // After a full turn every reflection is recorded: the labels still
+        // keep clear of one another, and the active one has its label.
+        for (Reflex& r : rig->s.ReflexTable) {
+            r.PeakRecorded = true;
+        }
+        rig->Pass();
+        const auto texts = rig->Ops(DrawOpKind::Text);
+        QVERIFY(texts.size() > 3);
+        QVERIFY(std::any_of(texts.begin(), texts.end(), [](const DrawOp* op) { return op->text == "1 0"; }));
+        const int height = rig->metrics.TextHeight(rig->List().FontOf(*texts.front()), "1");
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            for (std::size_t j = i + 1; j < texts.size(); ++j) {
+                const QRect a(texts[i]->c[0], texts[i]->c[1], 60 * static_cast<int>(texts[i]->text.size()),
+                              height);
+                const QRect b(texts[j]->c[0], texts[j]->c[1], 60 * static_cast<int>(texts[j]->text.size()),
+                              height);
+                QVERIFY2(!a.intersects(b), (texts[i]->text + " / " + texts[j]->text).c_str());
+            }
+        }
     }
 
     void coordinatesStayFinite_data()
