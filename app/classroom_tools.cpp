@@ -21,6 +21,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "crystal_dialog.h"
 #include "main_window.h"
 #include "model/rotation.h"
 #include "paint/picture_export.h"
@@ -86,6 +87,11 @@ void TForm1::BuildMenuBar()
     leaveFullScreen_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     leaveFullScreen_->setEnabled(false);
     connect(leaveFullScreen_, &QShortcut::activated, this, [this] { SetFullScreen(false); });
+
+    QMenu* crystal = menuBar_->addMenu(QStringLiteral("&Kristall"));
+    connect(AddAction(crystal, "CrystalAction", QString::fromUtf8(kCrystalMenuEntry),
+                      QKeySequence(Qt::CTRL | Qt::Key_K)),
+            &QAction::triggered, this, &TForm1::ShowCrystalDialog);
 
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Hilfe"));
     connect(AddAction(help, "AboutAction", QStringLiteral("Über Kristallbeugung"), QKeySequence()),

@@ -14,6 +14,7 @@
 
 #include "experiments.h"
 #include "main_window.h"
+#include "model/crystal_choice.h"
 #include "paint/picture_export.h"
 #include "paint/stamps.h"
 #include "render/measured_values.h"
@@ -47,6 +48,18 @@ std::optional<double> ParseTurn(QString text)
         return std::nullopt;
     }
     return value;
+}
+
+// A number of the crystal's choice: a point or a comma as decimal separator.
+std::optional<float> ParseCrystalNumber(QString text)
+{
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return static_cast<float>(value);
 }
 
 std::optional<QSize> ParseSize(const QString& text)
@@ -111,7 +124,14 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption values(QStringList{QStringLiteral("export-values")},
                                     QStringLiteral("Schreibt die Messwerte als CSV-Tabelle."),
                                     QStringLiteral("DATEI"));
-    parser.addOptions({experiment, turn, size, picture, values});
+    const QCommandLineOption lattice(
+        QStringList{QStringLiteral("lattice")},
+        QStringLiteral("Gitter a,b,Gamma in pm, pm und Grad (Vorgabe 300,390,111)."),
+        QStringLiteral("A,B,GAMMA"));
+    const QCommandLineOption wavelength(QStringList{QStringLiteral("wavelength")},
+                                        QStringLiteral("Wellenlänge in pm (Vorgabe 154.051, Cu Kα1)."),
+                                        QStringLiteral("L"));
+    parser.addOptions({experiment, turn, size, lattice, wavelength, picture, values});
 
     if (!parser.parse(arguments)) {
         return Fail(parser.errorText());
@@ -142,6 +162,51 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
             return Fail(QStringLiteral("Unbekanntes Experiment: ") + typed);
         }
         request.experiment = typed;
+    }
+    if (parser.isSet(lattice) || parser.isSet(wavelength)) {
+        CrystalParams crystal = kStandardCrystal;
+        if (parser.isSet(lattice)) {
+            const QStringList parts = parser.value(lattice).split(QLatin1Char(','));
+            std::optional<float> a, b, gamma;
+            if (parts.size() == 3) {
+                a = ParseCrystalNumber(parts[0]);
+                b = ParseCrystalNumber(parts[1]);
+                gamma = ParseCrystalNumber(parts[2]);
+            }
+            if (!a || !b || !gamma) {
+                return Fail(
+                    QStringLiteral("--lattice %1: erwartet werden drei Zahlen A,B,GAMMA, etwa 300,300,90.")
+                        .arg(parser.value(lattice)));
+            }
+            crystal.LatticeA = *a;
+            crystal.LatticeB = *b;
+            crystal.GammaDeg = *gamma;
+        }
+        if (parser.isSet(wavelength)) {
+            const std::optional<float> lambda = ParseCrystalNumber(parser.value(wavelength));
+            if (!lambda) {
+                return Fail(QStringLiteral("--wavelength %1: erwartet wird eine Wellenlänge in pm.")
+                                .arg(parser.value(wavelength)));
+            }
+            crystal.Lambda = *lambda;
+        }
+        const CrystalCheck check = CheckCrystal(crystal);
+        if (!check.accepted) {
+            return Fail(QString::fromStdString(check.message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        }
+        if (request.experiment) {
+            const std::optional<std::int32_t> number =
+                ParseExperimentNumber(request.experiment->toStdString());
+            if (number && *number >= 1) {
+                return Fail(
+                    QStringLiteral("Experiment %1 ist für den Standardkristall geschrieben; --lattice und "
+                                   "--wavelength gehen mit den Experimenten 0 und -1 oder ohne Experiment.")
+                        .arg(*request.experiment));
+            }
+        }
+        if (!(crystal == kStandardCrystal)) {
+            request.crystal = crystal;
+        }
     }
     if (parser.isSet(turn)) {
         const std::optional<double> degrees = ParseTurn(parser.value(turn));
@@ -202,6 +267,9 @@ void ApplyRequest(const CommandLineRequest& request, TForm1& form)
 {
     if (request.viewSize) {
         form.SetViewSize(*request.viewSize);
+    }
+    if (request.crystal) {
+        form.ApplyCrystal(*request.crystal);  // checked while reading the arguments
     }
     if (!request.Exports() && !request.experiment && request.turnDeg <= 0.0) {
         return;  // the window initialises itself when it is first shown

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "model/crystal.h"
+
 namespace kb {
 
 class TForm1;
@@ -16,11 +18,12 @@ inline constexpr int kMaxViewSidePx = 16384;
 
 // What the command line asks for, checked: every value is usable.
 struct CommandLineRequest {
-    std::optional<QString> experiment;  // as typed, a lesson number from -1 to 14
-    double turnDeg = 0.0;               // degrees, not negative
-    std::optional<QSize> viewSize;      // logical px of the drawing area
-    QString picturePath;                // .png, .svg or .pdf; empty for none
-    QString valuesPath;                 // .csv; empty for none
+    std::optional<QString> experiment;     // as typed, a lesson number from -1 to 14
+    double turnDeg = 0.0;                  // degrees, not negative
+    std::optional<QSize> viewSize;         // logical px of the drawing area
+    std::optional<CrystalParams> crystal;  // set before the lesson; none for the standard
+    QString picturePath;                   // .png, .svg or .pdf; empty for none
+    QString valuesPath;                    // .csv; empty for none
 
     bool Exports() const { return !picturePath.isEmpty() || !valuesPath.isEmpty(); }
 };
@@ -44,7 +47,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments);
 // the version), so that no display is needed.
 bool WantsNoWindow(int argc, char** argv);
 
-// Sets up `form` as the request says: size, lesson, turn. A form that has a
+// Sets up `form` as the request says: size, crystal, lesson, turn. A form that has a
 // lesson to start, a turn to make or files to write is initialised here;
 // otherwise it initialises itself when it is first shown.
 void ApplyRequest(const CommandLineRequest& request, TForm1& form);

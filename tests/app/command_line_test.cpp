@@ -13,6 +13,7 @@
 #include <QXmlStreamReader>
 
 #include "app_test_support.h"
+#include "model/crystal_choice.h"
 #include "model/sim_state.h"
 #include "render/pass_geometry.h"
 #include "render/readouts.h"
@@ -83,6 +84,7 @@ private slots:
     void existingFileSurvivesAFailedExport();
     void valuesOfAFullTurnFollowTheLocale_data();
     void valuesOfAFullTurnFollowTheLocale();
+    void fullTurnOfAnotherCrystalListsItsTable();
     void svgKeepsShapesAndTexts();
     void pngIsThePictureTheWindowShows();
 
@@ -107,6 +109,12 @@ void CommandLineTest::badInputEndsWithTwoAndWritesNothing_data()
     QTest::newRow("folder missing") << QStringList{"--export", "OUT/missing/x.png", "--export-values",
                                                    "OUT/x.csv"};
     QTest::newRow("a folder in the way") << QStringList{"--export", "OUT/folder.png"};
+    QTest::newRow("lattice out of range") << QStringList{"--lattice", "50,300,90", "--export", png};
+    QTest::newRow("more than 400 reflections")
+        << QStringList{"--lattice", "500,500,90", "--wavelength", "70.93", "--export", png};
+    QTest::newRow("lesson for the standard crystal")
+        << QStringList{"--lattice", "300,300,90", "--experiment", "3", "--export", png};
+    QTest::newRow("wavelength not a number") << QStringList{"--wavelength", "Cu", "--export", png};
 }
 
 void CommandLineTest::badInputEndsWithTwoAndWritesNothing()
@@ -181,6 +189,30 @@ void CommandLineTest::valuesOfAFullTurnFollowTheLocale()
         const double twoTheta = QString(fields[4]).replace(decimal, QStringLiteral(".")).toDouble();
         QVERIFY(twoTheta >= previous);  // ordered by 2Theta
         previous = twoTheta;
+    }
+    expected.sort();
+    listed.sort();
+    QCOMPARE(listed, expected);
+}
+
+void CommandLineTest::fullTurnOfAnotherCrystalListsItsTable()
+{
+    const QString values = dir_.filePath(QStringLiteral("square.csv"));
+    QCOMPARE(
+        Program({"--lattice", "300,300,90", "--experiment", "0", "--turn", "360", "--export-values", values})
+            .exitCode,
+        0);
+    kb::SimState s;
+    QVERIFY(kb::ChangeCrystal(s, {300.0f, 300.0f, 90.0f, kb::kLambdaPm}).accepted);
+    kb::InitConstantsAndTable(s);
+    QStringList expected;
+    for (int i = 0; i < s.ReflexCount; ++i) {
+        const kb::Reflex& r = s.ReflexTable[static_cast<std::size_t>(i)];
+        expected << QStringLiteral("%1,%2").arg(r.H).arg(r.K);
+    }
+    QStringList listed;
+    for (const QString& line : Lines(values).mid(1)) {
+        listed << line.section(QLatin1Char(','), 0, 1);
     }
     expected.sort();
     listed.sort();
