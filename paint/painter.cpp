@@ -121,7 +121,8 @@ void AppendChords(const QRectF& box, const ArcAngles& arc, std::vector<QLineF>& 
     const double rx = box.width() / 2.0;
     const double ry = box.height() / 2.0;
     const double r = std::max(rx, ry);
-    const double perTurn = r > kChordTolerancePx ? std::numbers::pi / std::acos(1.0 - kChordTolerancePx / r) : 1.0;
+    const double perTurn =
+        r > kChordTolerancePx ? std::numbers::pi / std::acos(1.0 - kChordTolerancePx / r) : 1.0;
     const int chords = std::max(
         1, static_cast<int>(std::ceil(std::max<double>(perTurn, kMinChordsPerTurn) * arc.spanDeg / 360.0)));
     const QPointF centre = box.center();
@@ -272,8 +273,15 @@ void PaintDrawList(QPainter& painter, const DrawList& list, PaintCache& cache)
             }
             case DrawOpKind::Line: {
                 // A run of solid segments with one pen is one call; dashes and
-                // dots start afresh on every segment.
+                // dots start afresh on every segment. A long run on a small
+                // picture is drawn once and stamped while it stays the same.
+                const std::size_t first = i;
                 i = CollectRun(list, i, lines);
+                if (raster && PaintCache::StampsRun(lines)) {
+                    const Stamp& stamp = cache.Run(list, first, i, lines, ratio);
+                    painter.drawImage(stamp.offset, stamp.image);
+                    break;
+                }
                 state.SetPen(op.pen);
                 painter.drawLines(lines.data(), static_cast<int>(lines.size()));
                 break;

@@ -15,6 +15,23 @@ constexpr int kStampMarginPx = 3;
 // largest size at pixel ratio 2 takes about 170 KiB.
 constexpr qsizetype kEllipseCacheKiB = 16 * 1024;
 constexpr qsizetype kTextCacheKiB = 16 * 1024;
+constexpr qsizetype kRunCacheKiB = 8 * 1024;
+// Runs of fewer segments are drawn.
+constexpr std::size_t kMinStampedRun = 64;
+// An antialiased line pixel costs the raster engine some 15 to 25 ns, a
+// pixel of an image some 0.3 ns to blend (both measured on 3840 x 2160
+// frames); stamping pays while the box has fewer pixels than this many per
+// pixel of line.
+constexpr double kStampedBoxPerLinePixel = 32.0;
+
+QRectF BoundsOf(const std::vector<QLineF>& lines)
+{
+    QRectF bounds;
+    for (const QLineF& line : lines) {
+        bounds |= QRectF(line.p1(), line.p2()).normalized();
+    }
+    return bounds;
+}
 
 QImage TransparentImage(QSize logical, qreal ratio)
 {
@@ -32,7 +49,7 @@ qsizetype CostKiB(const QImage& image)
 
 }  // namespace
 
-PaintCache::PaintCache() : ellipses_(kEllipseCacheKiB), texts_(kTextCacheKiB) {}
+PaintCache::PaintCache() : ellipses_(kEllipseCacheKiB), texts_(kTextCacheKiB), runs_(kRunCacheKiB) {}
 
 // The box has integer corners, so moving it by whole logical pixels moves
 // the drawn pixels unchanged, and one stamp serves every ellipse of the same
@@ -92,6 +109,50 @@ const Stamp& PaintCache::Text(const Font& font, const QString& fontKey, const st
     }
     texts_.insert(key, stamp, CostKiB(stamp->image));
     return *texts_.object(key);
+}
+
+bool PaintCache::StampsRun(const std::vector<QLineF>& lines)
+{
+    if (lines.size() < kMinStampedRun) {
+        return false;
+    }
+    double length = 0.0;
+    for (const QLineF& line : lines) {
+        length += line.length();
+    }
+    const QRectF bounds = BoundsOf(lines);
+    return (bounds.width() + 1.0) * (bounds.height() + 1.0) <= kStampedBoxPerLinePixel * length;
+}
+
+const Stamp& PaintCache::Run(const DrawList& list, std::size_t first, std::size_t last,
+                             const std::vector<QLineF>& lines, qreal ratio)
+{
+    RunKey key;
+    key.pen = list.ops[first].pen;
+    key.ratio = ratio;
+    key.coordinates.reserve(4 * (last - first + 1));
+    for (std::size_t i = first; i <= last; ++i) {
+        key.coordinates.insert(key.coordinates.end(), list.ops[i].c, list.ops[i].c + 4);
+    }
+    if (const Stamp* found = runs_.object(key)) {
+        return *found;
+    }
+    const QRectF bounds = BoundsOf(lines);
+    const int margin = kStampMarginPx + std::max(1, key.pen.width);
+    const QRect area = bounds.toAlignedRect().adjusted(-margin, -margin, margin, margin);
+    auto* stamp = new Stamp;
+    stamp->image = TransparentImage(area.size(), ratio);
+    stamp->offset = area.topLeft();
+    {
+        QPainter p(&stamp->image);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.translate(-area.topLeft());
+        p.setPen(MakePen(key.pen));
+        p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    }
+    const qsizetype cost = CostKiB(stamp->image);
+    runs_.insert(key, stamp, cost);
+    return *runs_.object(key);
 }
 
 }  // namespace kb

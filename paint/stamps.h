@@ -3,9 +3,11 @@
 #include <QCache>
 #include <QHashFunctions>
 #include <QImage>
+#include <QLineF>
 #include <QPointF>
 #include <QString>
 #include <string>
+#include <vector>
 
 #include "fonts.h"
 #include "render/draw_list.h"
@@ -51,6 +53,19 @@ public:
 
     static QString FontKey(const Font& font, qreal ratio);
 
+    // Whether a run of segments is better stamped than drawn: a long run, and
+    // an image of it that costs less to blend than the engine's antialiased
+    // line pixels, each many times dearer than a pixel of an image. A curve
+    // across a small picture qualifies; across a large one its box holds
+    // too many empty pixels.
+    static bool StampsRun(const std::vector<QLineF>& lines);
+
+    // The stamp of the run of line ops list.ops[first .. last], all with one
+    // solid pen, as `lines` draws it; the image's top-left corner lies at
+    // `offset` logical pixels. Valid until the next call.
+    const Stamp& Run(const DrawList& list, std::size_t first, std::size_t last,
+                     const std::vector<QLineF>& lines, qreal ratio);
+
 private:
     struct EllipseKey {
         int width = 0;  // logical px, of the op's box
@@ -68,9 +83,26 @@ private:
         }
     };
 
+    // A run is known by its segments as recorded: a long run is the
+    // diffractogram's curve, which stays the same from tick to tick until a
+    // peak is added.
+    struct RunKey {
+        std::vector<int> coordinates;  // of every op, four each
+        Pen pen;
+        qreal ratio = 1.0;
+
+        friend bool operator==(const RunKey&, const RunKey&) = default;
+        friend size_t qHash(const RunKey& key, size_t seed = 0)
+        {
+            return qHashMulti(seed, qHashRange(key.coordinates.begin(), key.coordinates.end()),
+                              key.pen.colour, key.pen.width, key.ratio);
+        }
+    };
+
     FontCache fonts_;
     QCache<EllipseKey, Stamp> ellipses_;  // cost: KiB of pixels
     QCache<QString, Stamp> texts_;        // cost: KiB of pixels
+    QCache<RunKey, Stamp> runs_;          // cost: KiB of pixels
 };
 
 }  // namespace kb

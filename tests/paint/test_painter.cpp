@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPicture>
 #include <QTest>
 #include <cmath>
 
@@ -100,6 +101,8 @@ private slots:
     void sameShapesAtEveryRatio();
     void onePixelLinesStayOneLogicalPixel_data() { AddRatios(); }
     void onePixelLinesStayOneLogicalPixel();
+    void stampsMatchTheShapesTheyStandFor_data() { AddRatios(); }
+    void stampsMatchTheShapesTheyStandFor();
 };
 
 void PainterTest::sameShapesAtEveryRatio()
@@ -214,6 +217,79 @@ void PainterTest::onePixelLinesStayOneLogicalPixel()
     }
     QVERIFY(inkInCell > 10);
     QCOMPARE(inkOutside, 0);
+}
+
+// A raster device gets small ellipses, texts and a long curve as images made
+// once; any other device gets the shapes themselves. Replayed from a picture,
+// those must give the same pixels, give or take rounding.
+void PainterTest::stampsMatchTheShapesTheyStandFor()
+{
+    QFETCH(qreal, ratio);
+    kb::DrawList list;
+    kb::DrawOp op;
+    op.kind = kb::DrawOpKind::FillRect;
+    op.brush = {kb::kWhite, kb::BrushStyle::Solid};
+    op.c[2] = 300;
+    op.c[3] = 200;
+    list.ops.push_back(op);
+    op = kb::DrawOp{};
+    op.kind = kb::DrawOpKind::Line;
+    op.pen = {kb::kBlack, 1, kb::PenStyle::Solid};
+    for (int i = 0; i < 120; ++i) {  // a curve of many segments, as the diffractogram's
+        const int y = [](int j) {
+            return 150 - static_cast<int>(40 * std::exp(-(j % 30 - 15) * (j % 30 - 15) / 20.0));
+        }(i);
+        const int next = [](int j) {
+            return 150 - static_cast<int>(40 * std::exp(-(j % 30 - 15) * (j % 30 - 15) / 20.0));
+        }(i + 1);
+        op.c[0] = 20 + 2 * i;
+        op.c[1] = y;
+        op.c[2] = 22 + 2 * i;
+        op.c[3] = next;
+        list.ops.push_back(op);
+    }
+    op = kb::DrawOp{};
+    op.kind = kb::DrawOpKind::Ellipse;
+    op.pen = {kb::kRed, 2, kb::PenStyle::Solid};
+    op.brush = {kb::kRed, kb::BrushStyle::Solid};
+    op.c[0] = 40;
+    op.c[1] = 30;
+    op.c[2] = 56;
+    op.c[3] = 46;
+    list.ops.push_back(op);
+    op.kind = kb::DrawOpKind::Text;
+    op.c[0] = 70;
+    op.c[1] = 30;
+    op.text = "-2 3";
+    list.fonts.push_back(kb::Font{"Arial", 14, 0, kb::kBlack});
+    list.ops.push_back(op);
+
+    kb::PaintCache cache;
+    const QImage stamped = Paint(list, QSize(300, 200), ratio, cache);
+    QPicture picture;
+    {
+        QPainter painter(&picture);
+        kb::PaintDrawList(painter, list, cache);
+    }
+    QImage drawn = Blank(QSize(300, 200), ratio);
+    {
+        QPainter painter(&drawn);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.drawPicture(0, 0, picture);
+    }
+    int worst = 0;
+    int inked = 0;
+    for (int y = 0; y < stamped.height(); ++y) {
+        for (int x = 0; x < stamped.width(); ++x) {
+            const QColor a(stamped.pixel(x, y));
+            const QColor b(drawn.pixel(x, y));
+            worst = std::max({worst, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                              std::abs(a.blue() - b.blue())});
+            inked += a.lightness() < 200 ? 1 : 0;
+        }
+    }
+    QVERIFY(inked > 200);
+    QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
 }
 
 QTEST_MAIN(PainterTest)
