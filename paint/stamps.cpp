@@ -19,10 +19,10 @@ constexpr qsizetype kRunCacheKiB = 8 * 1024;
 // Runs of fewer segments are drawn.
 constexpr std::size_t kMinStampedRun = 64;
 // An antialiased line pixel costs the raster engine some 15 to 25 ns, a
-// pixel of an image some 0.3 ns to blend (both measured on 3840 x 2160
-// frames); stamping pays while the box has fewer pixels than this many per
-// pixel of line.
-constexpr double kStampedBoxPerLinePixel = 32.0;
+// pixel of an image some 0.3 ns to blend (both measured here); stamping pays
+// while the box has fewer pixels than this many per pixel of line, with a
+// margin. The busy curve at 792 x 568 has 40, at 1920 x 1080 about 100.
+constexpr double kStampedBoxPerLinePixel = 64.0;
 
 QRectF BoundsOf(const std::vector<QLineF>& lines)
 {
