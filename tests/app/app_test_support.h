@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMap>
@@ -112,6 +113,15 @@ inline bool SameOps(const kb::DrawList& a, const kb::DrawList& b, QString* why =
         }
     }
     return true;
+}
+
+// What the drawing area paints itself, without the readouts on it.
+inline QImage OwnPicture(kb::TForm1& form)
+{
+    QImage image(form.drawingArea_->size(), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    form.drawingArea_->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return image;
 }
 
 // Filled discs of the reciprocal lattice: red outline, red fill.

@@ -22,19 +22,6 @@ using namespace kbtest;
 
 namespace {
 
-// What the drawing area paints itself, without the readouts on it.
-QImage OwnPicture(kb::TForm1& form)
-{
-    QImage image(form.drawingArea_->size(), QImage::Format_RGB32);
-    image.fill(Qt::magenta);
-    form.drawingArea_->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
-    return image;
-}
-
-}  // namespace
-
-namespace {
-
 struct Run {
     int exitCode = -1;
     QString standardError;

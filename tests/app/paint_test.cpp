@@ -13,19 +13,6 @@
 using kb::TForm1;
 using namespace kbtest;
 
-namespace {
-
-// What the drawing area paints itself, without the readouts on it.
-QImage OwnPicture(kb::TForm1& form)
-{
-    QImage image(form.drawingArea_->size(), QImage::Format_RGB32);
-    image.fill(Qt::magenta);
-    form.drawingArea_->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
-    return image;
-}
-
-}  // namespace
-
 class PaintTest : public QObject {
     Q_OBJECT
 

@@ -79,6 +79,26 @@ bool Reddish(const QColor& c)
     return c.red() - std::max(c.green(), c.blue()) > 80;
 }
 
+kb::DrawOp FillOp(int x1, int y1, int x2, int y2, kb::Colour colour)
+{
+    kb::DrawOp op;
+    op.kind = kb::DrawOpKind::FillRect;
+    op.brush = {colour, kb::BrushStyle::Solid};
+    op.c[0] = x1;
+    op.c[1] = y1;
+    op.c[2] = x2;
+    op.c[3] = y2;
+    return op;
+}
+
+kb::DrawOp LineOp(int x1, int y1, int x2, int y2)
+{
+    kb::DrawOp op = FillOp(x1, y1, x2, y2, kb::kWhite);
+    op.kind = kb::DrawOpKind::Line;
+    op.pen = {kb::kBlack, 1, kb::PenStyle::Solid};
+    return op;
+}
+
 QPoint Screen(const kb::SimState& s, const kb::Point& pixel)
 {
     return {kb::RoundHalfEven(pixel.x), s.BaseY - kb::RoundHalfEven(pixel.y)};
@@ -156,20 +176,10 @@ void PainterTest::onePixelLinesStayOneLogicalPixel()
 {
     QFETCH(qreal, ratio);
     kb::DrawList list;
-    kb::DrawOp fill;
-    fill.kind = kb::DrawOpKind::FillRect;
-    fill.brush = {kb::kWhite, kb::BrushStyle::Solid};
-    fill.c[2] = 120;
-    fill.c[3] = 100;
-    list.ops.push_back(fill);
-    kb::DrawOp line;
-    line.kind = kb::DrawOpKind::Line;
-    line.pen = {kb::kBlack, 1, kb::PenStyle::Solid};
-    const int segments[][4] = {{10, 20, 60, 20}, {60, 20, 100, 20}, {30, 40, 30, 90}};
-    for (const auto& c : segments) {
-        std::copy(std::begin(c), std::end(c), line.c);
-        list.ops.push_back(line);
-    }
+    list.ops.push_back(FillOp(0, 0, 120, 100, kb::kWhite));
+    list.ops.push_back(LineOp(10, 20, 60, 20));
+    list.ops.push_back(LineOp(60, 20, 100, 20));
+    list.ops.push_back(LineOp(30, 40, 30, 90));
     kb::DrawOp text;
     text.kind = kb::DrawOpKind::Text;
     text.c[0] = 80;
@@ -177,13 +187,7 @@ void PainterTest::onePixelLinesStayOneLogicalPixel()
     text.text = "H";
     list.fonts.push_back(kb::Font{"Arial", 20, 0, kb::kBlack});
     list.ops.push_back(text);
-    kb::DrawOp red = fill;
-    red.brush.colour = kb::kRed;
-    red.c[0] = 60;
-    red.c[1] = 50;
-    red.c[2] = 70;
-    red.c[3] = 60;
-    list.ops.push_back(red);
+    list.ops.push_back(FillOp(60, 50, 70, 60, kb::kRed));
     kb::PaintCache cache;
     const QImage image = Paint(list, QSize(130, 110), ratio, cache);
 
@@ -226,29 +230,15 @@ void PainterTest::stampsMatchTheShapesTheyStandFor()
 {
     QFETCH(qreal, ratio);
     kb::DrawList list;
-    kb::DrawOp op;
-    op.kind = kb::DrawOpKind::FillRect;
-    op.brush = {kb::kWhite, kb::BrushStyle::Solid};
-    op.c[2] = 300;
-    op.c[3] = 200;
-    list.ops.push_back(op);
-    op = kb::DrawOp{};
-    op.kind = kb::DrawOpKind::Line;
-    op.pen = {kb::kBlack, 1, kb::PenStyle::Solid};
-    for (int i = 0; i < 120; ++i) {  // a curve of many segments, as the diffractogram's
-        const int y = [](int j) {
-            return 150 - static_cast<int>(40 * std::exp(-(j % 30 - 15) * (j % 30 - 15) / 20.0));
-        }(i);
-        const int next = [](int j) {
-            return 150 - static_cast<int>(40 * std::exp(-(j % 30 - 15) * (j % 30 - 15) / 20.0));
-        }(i + 1);
-        op.c[0] = 20 + 2 * i;
-        op.c[1] = y;
-        op.c[2] = 22 + 2 * i;
-        op.c[3] = next;
-        list.ops.push_back(op);
+    list.ops.push_back(FillOp(0, 0, 300, 200, kb::kWhite));
+    // A curve of many segments, as the diffractogram's.
+    const auto curve = [](int j) {
+        return 150 - static_cast<int>(40 * std::exp(-(j % 30 - 15) * (j % 30 - 15) / 20.0));
+    };
+    for (int i = 0; i < 120; ++i) {
+        list.ops.push_back(LineOp(20 + 2 * i, curve(i), 22 + 2 * i, curve(i + 1)));
     }
-    op = kb::DrawOp{};
+    kb::DrawOp op;
     op.kind = kb::DrawOpKind::Ellipse;
     op.pen = {kb::kRed, 2, kb::PenStyle::Solid};
     op.brush = {kb::kRed, kb::BrushStyle::Solid};
