@@ -14,8 +14,6 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <cmath>
@@ -110,9 +108,7 @@ QSize TForm1::ViewSize() const
 
 void TForm1::SetViewSize(QSize view)
 {
-    const bool scrolls = view.height() < PanelContentHeight();
-    const int panelArea = kPanelWidthPx + (scrolls ? panelArea_->verticalScrollBar()->sizeHint().width() : 0);
-    resize(view.width() + panelArea, view.height() + ClientTop());
+    resize(view.width() + PanelAreaWidth(view.height()), view.height() + ClientTop());
     LayoutClientArea();
 }
 

@@ -39,19 +39,8 @@ CommandLineParse Fail(const QString& text)
     return parse;
 }
 
-std::optional<double> ParseTurn(QString text)
-{
-    text.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text, &ok);
-    if (!ok || !std::isfinite(value) || value < 0.0 || value > kMaxTurnDeg) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// A number of the crystal's choice: a point or a comma as decimal separator.
-std::optional<float> ParseCrystalNumber(QString text)
+// A number as a user types it: a point or a comma as decimal separator.
+std::optional<double> ParseDecimal(QString text)
 {
     text.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
@@ -59,7 +48,22 @@ std::optional<float> ParseCrystalNumber(QString text)
     if (!ok || !std::isfinite(value)) {
         return std::nullopt;
     }
-    return static_cast<float>(value);
+    return value;
+}
+
+std::optional<double> ParseTurn(const QString& text)
+{
+    const std::optional<double> value = ParseDecimal(text);
+    if (!value || *value < 0.0 || *value > kMaxTurnDeg) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<float> ParseCrystalNumber(const QString& text)
+{
+    const std::optional<double> value = ParseDecimal(text);
+    return value ? std::optional<float>(static_cast<float>(*value)) : std::nullopt;
 }
 
 std::optional<QSize> ParseSize(const QString& text)

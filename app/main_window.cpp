@@ -515,6 +515,12 @@ void TForm1::showEvent(QShowEvent* event)
     FormActivate();
 }
 
+int TForm1::PanelAreaWidth(int clientHeight) const
+{
+    const bool scrolls = clientHeight < PanelContentHeight();
+    return kPanelWidthPx + (scrolls ? panelArea_->verticalScrollBar()->sizeHint().width() : 0);
+}
+
 int TForm1::PanelContentHeight() const
 {
     int bottom = 0;
@@ -536,7 +542,7 @@ void TForm1::LayoutClientArea()
     const int content = PanelContentHeight();
     const bool scrolls = client.height() < content;
     panelArea_->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    const int areaWidth = kPanelWidthPx + (scrolls ? panelArea_->verticalScrollBar()->sizeHint().width() : 0);
+    const int areaWidth = PanelAreaWidth(client.height());
     const int viewWidth = std::max(0, client.width() - areaWidth);
     panelArea_->setGeometry(client.left() + viewWidth, client.top(), areaWidth, client.height());
     Panel1->resize(kPanelWidthPx, std::max(client.height(), content));

@@ -193,6 +193,8 @@ private:
     void SyncRotationCaption();
     void SyncRadioGroup1TabStop();
     int PanelContentHeight() const;
+    // The panel's width with its scroll bar, if a client area this high needs one.
+    int PanelAreaWidth(int clientHeight) const;
     void LayoutClientArea();
 
     // The readouts' fonts for the drawing-area width they were chosen for.
