@@ -25,6 +25,7 @@
 #include "model/diffractogram.h"
 #include "model/rotation.h"
 #include "paint/painter.h"
+#include "render/pass_geometry.h"
 #include "render/readouts.h"
 #include "up_down.h"
 
@@ -427,7 +428,9 @@ QSize EditTextRoom(const BoxGeometry& box)
 
 void TForm1::UpdateReadoutFonts(const Readouts& r, const std::string& decimalSeparator)
 {
-    const int viewWidth = RoundHalfEven(state_.ViewWidth);
+    // The fonts follow the scene's scale: the width it is laid out for, which
+    // on a wide drawing area its height sets.
+    const int viewWidth = RoundHalfEven(static_cast<double>(state_.ViewScale) * kWorldWidth);
     if (readoutFonts_.viewWidth == viewWidth && readoutFonts_.decimalSeparator == decimalSeparator) {
         return;
     }

@@ -83,6 +83,7 @@ private slots:
     void readoutFontOnePerSize_data();
     void readoutFontOnePerSize();
     void readoutsStayInTheDrawingArea();
+    void readoutFontFollowsTheHeightOfAWideArea();
     void shortWindowScrollsThePanel();
 
     void startUpPanel();
@@ -394,6 +395,24 @@ void WindowTest::readoutsAreReadOnly()
         QCOMPARE(readout->text(), text);
         QVERIFY(QAccessible::queryAccessibleInterface(readout)->state().readOnly);
     }
+}
+
+// On a wide drawing area the height sets the scene's scale, and with it the
+// readouts' size: a taller window of the same width gets larger fonts.
+void WindowTest::readoutFontFollowsTheHeightOfAWideArea()
+{
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.ResizeClient(QSize(1600, 640));
+    QTRY_COMPARE(form.ClientSize(), QSize(1600, 640));
+    StartExperiment(form, QStringLiteral("0"));
+    const int lowHeight = QFontMetrics(form.Edit3->font()).height();
+    form.ResizeClient(QSize(1600, 1000));
+    QTRY_COMPARE(form.ClientSize(), QSize(1600, 1000));
+    form.DrawScene();
+    QVERIFY2(QFontMetrics(form.Edit3->font()).height() > lowHeight, qPrintable(QString::number(lowHeight)));
+    QVERIFY(ShowsWholeText(form.Edit3));
 }
 
 void WindowTest::readoutFontOnePerSize_data()
