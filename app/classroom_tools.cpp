@@ -128,7 +128,10 @@ void TForm1::TurnCrystal(double degrees)
     const long maxTicks = static_cast<long>(std::ceil(degrees / kRotationStepDeg)) * 4 + 10000;
     AlignSweepWithCrystal(state_);
     double turned = 0.0;
-    for (long tick = 0; turned + step / 2.0 < target && tick < maxTicks; ++tick) {
+    for (long tick = 0;
+         (turned + step / 2.0 < target || SweepMeetsAnotherWithin(state_, target - turned + step / 2.0)) &&
+         tick < maxTicks;
+         ++tick) {
         const double before = state_.Omega;
         Timer1Timer();
         double change = static_cast<double>(state_.Omega) - before;

@@ -15,8 +15,7 @@
 #include "app_test_support.h"
 #include "model/crystal_choice.h"
 #include "model/sim_state.h"
-#include "render/pass_geometry.h"
-#include "render/readouts.h"
+#include "render/measured_values.h"
 
 using namespace kbtest;
 
@@ -71,7 +70,8 @@ private slots:
     void existingFileSurvivesAFailedExport();
     void valuesOfAFullTurnFollowTheLocale_data();
     void valuesOfAFullTurnFollowTheLocale();
-    void fullTurnOfAnotherCrystalListsItsTable();
+    void fullTurnListsTheWholeTable_data();
+    void fullTurnListsTheWholeTable();
     void svgKeepsShapesAndTexts();
     void pngIsThePictureTheWindowShows();
 
@@ -151,46 +151,48 @@ void CommandLineTest::valuesOfAFullTurnFollowTheLocale()
     const Run run = Program({"--experiment", "0", "--turn", "360", "--export-values", values}, locale);
     QCOMPARE(run.exitCode, 0);
     const QStringList lines = Lines(values);
-    QCOMPARE(lines.first(),
-             QStringList({"h", "k", "n", "Theta (°)", "2Theta (°)", "d (pm)", "Omega (°)"}).join(separator));
 
     kb::SimState s;
     kb::InitConstantsAndTable(s);
-    QCOMPARE(lines.size() - 1, s.ReflexCount);
-    QStringList expected;
-    for (int i = 0; i < s.ReflexCount; ++i) {
-        const kb::Reflex& r = s.ReflexTable[static_cast<std::size_t>(i)];
-        const double twoTheta =
-            kb::Single(static_cast<double>(kb::Single(2.0 * r.Theta)) * kb::kRadToDegExact);
-        expected << QStringLiteral("%1 %2 %3")
-                        .arg(r.H)
-                        .arg(r.K)
-                        .arg(QString::fromStdString(kb::FormatFixed(twoTheta, 3, decimal.toStdString())));
+    for (kb::Reflex& r : s.ReflexTable) {
+        r.PeakRecorded = true;
     }
-    QStringList listed;
-    double previous = -1.0;
+    QCOMPARE(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'),
+             QString::fromStdString(kb::MeasuredValuesTable(s, decimal.toStdString())));
+    QCOMPARE(lines.size() - 1, s.ReflexCount);
     for (const QString& line : lines.mid(1)) {
         const QStringList fields = line.split(separator);
-        QCOMPARE(fields.size(), 7);
-        listed << fields[0] + QLatin1Char(' ') + fields[1] + QLatin1Char(' ') + fields[4];
-        const double twoTheta = QString(fields[4]).replace(decimal, QStringLiteral(".")).toDouble();
-        QVERIFY(twoTheta >= previous);  // ordered by 2Theta
-        previous = twoTheta;
+        QCOMPARE(fields.size(), 8);
+        // A decimal comma stays inside its field for an import that also splits at commas.
+        for (const QString& field : fields.mid(3)) {
+            QCOMPARE(field.startsWith(QLatin1Char('"')), decimal == QLatin1String(","));
+        }
     }
-    expected.sort();
-    listed.sort();
-    QCOMPARE(listed, expected);
 }
 
-void CommandLineTest::fullTurnOfAnotherCrystalListsItsTable()
+void CommandLineTest::fullTurnListsTheWholeTable_data()
 {
-    const QString values = dir_.filePath(QStringLiteral("square.csv"));
-    QCOMPARE(
-        Program({"--lattice", "300,300,90", "--experiment", "0", "--turn", "360", "--export-values", values})
-            .exitCode,
-        0);
+    QTest::addColumn<QString>("lattice");
+    QTest::addColumn<QString>("wavelength");
+    QTest::newRow("square") << QStringLiteral("300,300,90") << QStringLiteral("154.051");
+    // A reflection in the last degree while the window before it is still open.
+    QTest::newRow("last degree, standard lattice")
+        << QStringLiteral("300,390,111") << QStringLiteral("58.69");
+    QTest::newRow("last degree, hexagonal") << QStringLiteral("300,300,120") << QStringLiteral("150");
+}
+
+void CommandLineTest::fullTurnListsTheWholeTable()
+{
+    QFETCH(QString, lattice);
+    QFETCH(QString, wavelength);
+    const QString values = dir_.filePath(QStringLiteral("turn.csv"));
+    QCOMPARE(Program({"--lattice", lattice, "--wavelength", wavelength, "--experiment", "0", "--turn", "360",
+                      "--export-values", values})
+                 .exitCode,
+             0);
+    const QStringList a = lattice.split(QLatin1Char(','));
     kb::SimState s;
-    QVERIFY(kb::ChangeCrystal(s, {300.0f, 300.0f, 90.0f, kb::kLambdaPm}).accepted);
+    s.Crystal = {a[0].toFloat(), a[1].toFloat(), a[2].toFloat(), wavelength.toFloat()};
     kb::InitConstantsAndTable(s);
     QStringList expected;
     for (int i = 0; i < s.ReflexCount; ++i) {
