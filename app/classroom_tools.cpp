@@ -23,7 +23,7 @@
 #include "main_window.h"
 #include "model/rotation.h"
 #include "paint/picture_export.h"
-#include "render/measured_values.h"
+#include "values_export.h"
 
 namespace kb {
 namespace {
@@ -144,8 +144,8 @@ void TForm1::TurnCrystal(double degrees)
 
 QString TForm1::SaveValues(const QString& fileName) const
 {
-    const std::string table = MeasuredValuesTable(state_, QLocale().decimalPoint().toStdString());
-    return SaveText(fileName, QByteArray::fromStdString(table), true);
+    return SaveValuesFile(fileName, ValuesFormatOf(fileName).value_or(ValuesFormat::Csv), state_,
+                          QLocale().decimalPoint(), captionBase_);
 }
 
 void TForm1::ReportFailure(const QString& title, const QString& message)
@@ -193,16 +193,20 @@ void TForm1::CopyPictureClick()
 
 void TForm1::SaveValuesClick()
 {
+    const QString csv = QStringLiteral("CSV-Tabelle (*.csv)");
+    const QString xlsx = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+    QString filter = csv;
     QString fileName = QFileDialog::getSaveFileName(
         this, QStringLiteral("Messwerte speichern"),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
             SuggestedName(windowTitle()) + QStringLiteral(".csv"),
-        QStringLiteral("CSV-Tabelle (*.csv)"));
+        csv + QStringLiteral(";;") + xlsx, &filter);
     if (fileName.isEmpty()) {
         return;
     }
-    if (QFileInfo(fileName).suffix().isEmpty()) {
-        fileName += QStringLiteral(".csv");
+    // The extension decides; without a known one, the chosen filter's.
+    if (!ValuesFormatOf(fileName)) {
+        fileName += filter == xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     }
     if (const QString problem = SaveValues(fileName); !problem.isEmpty()) {
         ReportFailure(QStringLiteral("Messwerte speichern"), problem);

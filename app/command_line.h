@@ -23,7 +23,7 @@ struct CommandLineRequest {
     std::optional<QSize> viewSize;         // logical px of the drawing area
     std::optional<CrystalParams> crystal;  // set before the lesson; none for the standard
     QString picturePath;                   // .png, .svg or .pdf; empty for none
-    QString valuesPath;                    // .csv; empty for none
+    QString valuesPath;                    // .csv or .xlsx; empty for none
 
     bool Exports() const { return !picturePath.isEmpty() || !valuesPath.isEmpty(); }
 };

@@ -24,6 +24,7 @@ namespace {
 struct Run {
     int exitCode = -1;
     QString standardError;
+    QString standardOutput;
 };
 
 Run Program(const QStringList& arguments, const QString& locale = QStringLiteral("en_US.UTF-8"))
@@ -43,7 +44,17 @@ Run Program(const QStringList& arguments, const QString& locale = QStringLiteral
         return {};
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardError())};
+            QString::fromLocal8Bit(process.readAllStandardError()),
+            QString::fromLocal8Bit(process.readAllStandardOutput())};
+}
+
+// Whether a helper program is there and works.
+bool Runs(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
 QStringList Lines(const QString& path)
@@ -68,6 +79,12 @@ private slots:
     void badInputEndsWithTwoAndWritesNothing_data();
     void badInputEndsWithTwoAndWritesNothing();
     void existingFileSurvivesAFailedExport();
+    void refusalNamesTheFault_data();
+    void refusalNamesTheFault();
+    void helpAllNeedsNoDisplay();
+    void fullDiskKeepsTheOldFile_data();
+    void fullDiskKeepsTheOldFile();
+    void workbookHoldsNumbers();
     void valuesOfAFullTurnFollowTheLocale_data();
     void valuesOfAFullTurnFollowTheLocale();
     void fullTurnListsTheWholeTable_data();
@@ -131,6 +148,143 @@ void CommandLineTest::existingFileSurvivesAFailedExport()
     QCOMPARE(run.exitCode, 2);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("old picture"));
+}
+
+void CommandLineTest::refusalNamesTheFault_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("turn lacks its value")
+        << QStringList{"--turn", "--export", "u.png"} << QStringLiteral("Nach --turn fehlt der Wert.");
+    QTest::newRow("two pictures") << QStringList{"--export", "a.png", "--export", "b.svg"}
+                                  << QStringLiteral("--export ist mehrfach angegeben");
+    QTest::newRow("two tables") << QStringList{"--export-values", "a.csv", "--export-values", "b.xlsx"}
+                                << QStringLiteral("--export-values ist mehrfach angegeben");
+}
+
+void CommandLineTest::refusalNamesTheFault()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    const Run run = Program(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.standardError.count(QLatin1Char('\n')) == 1 && run.standardError.contains(reason),
+             qPrintable(run.standardError));
+}
+
+void CommandLineTest::helpAllNeedsNoDisplay()
+{
+    const Run run = Program({"--help-all"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.standardOutput.contains(QLatin1String("--export-values")) &&
+                 run.standardOutput.contains(QLatin1String("-platform")),
+             qPrintable(run.standardOutput));
+}
+
+void CommandLineTest::fullDiskKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("arguments");
+    for (const char* picture : {"bild.png", "bild.svg", "bild.pdf"}) {
+        QTest::newRow(picture) << QString::fromLatin1(picture)
+                               << QStringList{"--experiment", "8", "--export"};
+    }
+    for (const char* table : {"werte.csv", "werte.xlsx"}) {
+        QTest::newRow(table) << QString::fromLatin1(table)
+                             << QStringList{"--experiment", "0", "--turn", "360", "--export-values"};
+    }
+}
+
+// A real full disk: a small tmpfs in a mount namespace of our own, filled up
+// after the old file was put there. What is left is listed from inside.
+void CommandLineTest::fullDiskKeepsTheOldFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, arguments);
+    if (!Runs(QStringLiteral("unshare"), {"-rm", "true"})) {
+        QSKIP("no user and mount namespace for a small tmpfs here");
+    }
+    const QString disk = dir_.filePath(QStringLiteral("disk-") + name);
+    QVERIFY(QDir().mkpath(disk));
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=64k none \"$1\" || exit 77; cd \"$1\" || exit 77; printf old > \"$2\"; "
+        "dd if=/dev/zero of=fill bs=1k count=100 2>/dev/null; shift 2; \"$@\"; echo \"status $?\"; "
+        "echo files $(ls -A); echo content $(cat werte.* bild.* 2>/dev/null)");
+    static const QTemporaryDir runtime;
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    process.setProcessEnvironment(env);
+    const QString target = disk + QLatin1Char('/') + name;
+    process.start(QStringLiteral("unshare"),
+                  QStringList{"-rm", "sh", "-c", script, "sh", disk, name, QStringLiteral(KB_PROGRAM)}
+                      << arguments << target);
+    QVERIFY(process.waitForFinished(60000));
+    if (process.exitCode() == 77) {
+        QSKIP("cannot mount a tmpfs here");
+    }
+    const QString said = QString::fromUtf8(process.readAllStandardError());
+    const QStringList report = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+    QCOMPARE(said, QStringLiteral("kristallbeugung: Die Datei „%1“ kann nicht geschrieben werden: kein Platz "
+                                  "auf dem Datenträger.\n")
+                       .arg(target));
+    QCOMPARE(report.value(0), QStringLiteral("status 2"));
+    QStringList files = report.value(1).split(QLatin1Char(' '));
+    QStringList kept{QStringLiteral("files"), QStringLiteral("fill"), name};
+    files.sort();
+    kept.sort();
+    QCOMPARE(files, kept);  // no temporary file left
+    QCOMPARE(report.value(2), QStringLiteral("content old"));
+}
+
+// The workbook's first sheet: the header frozen, then numbers, not texts,
+// exactly those of the table; the second names crystal and lesson.
+void CommandLineTest::workbookHoldsNumbers()
+{
+    if (!Runs(QStringLiteral("unzip"), {"-v"})) {
+        QSKIP("unzip is not installed");
+    }
+    const QString book = dir_.filePath(QStringLiteral("werte.xlsx"));
+    QCOMPARE(Program({"--lattice", "300,300,120", "--wavelength", "150", "--experiment", "0", "--turn", "360",
+                      "--export-values", book})
+                 .exitCode,
+             0);
+    const auto member = [&book](const char* path) {
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {"-p", book, QString::fromLatin1(path)});
+        unzip.waitForFinished();
+        return QString::fromUtf8(unzip.readAllStandardOutput());
+    };
+    const QString sheet = member("xl/worksheets/sheet1.xml");
+    QVERIFY(sheet.contains(QLatin1String("ySplit=\"1\"")) &&
+            sheet.contains(QLatin1String("state=\"frozen\"")));
+
+    kb::SimState s;
+    s.Crystal = {300.0f, 300.0f, 120.0f, 150.0f};
+    kb::InitConstantsAndTable(s);
+    for (kb::Reflex& r : s.ReflexTable) {
+        r.PeakRecorded = true;
+    }
+    QList<double> expected;
+    for (const kb::MeasuredRow& row : kb::MeasuredValues(s)) {
+        expected.append(QList<double>(row.begin(), row.end()));
+    }
+    static const QRegularExpression numberCell(
+        QStringLiteral("<c r=\"[A-H]\\d+\"( s=\"\\d+\")?><v>([^<]*)</v>"));
+    QList<double> numbers;
+    for (const QRegularExpressionMatch& match : numberCell.globalMatch(sheet)) {
+        numbers << match.captured(2).toDouble();
+    }
+    QCOMPARE(numbers, expected);
+    QVERIFY(numbers.contains(180.0));  // the backscatter rows of this crystal
+
+    const QString strings = member("xl/sharedStrings.xml");
+    for (const char* text : {"d/n (pm)", "Omega (°)", "λ (pm)", "Experiment 0"}) {
+        QVERIFY2(strings.contains(QString::fromUtf8(text)), text);
+    }
+    QVERIFY(member("xl/worksheets/sheet2.xml").contains(QLatin1String("<v>150</v>")));
 }
 
 void CommandLineTest::valuesOfAFullTurnFollowTheLocale_data()
