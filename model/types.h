@@ -13,10 +13,7 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-constexpr Point MakePoint(float x, float y)
-{
-    return Point{x, y};
-}
+constexpr Point MakePoint(float x, float y) { return Point{x, y}; }
 
 // 24-bit colour, 0xRRGGBB.
 using Colour = std::uint32_t;
@@ -26,18 +23,9 @@ constexpr Colour MakeRgb(int red, int green, int blue)
     return (static_cast<Colour>(red & 0xFF) << 16) | (static_cast<Colour>(green & 0xFF) << 8) |
            static_cast<Colour>(blue & 0xFF);
 }
-constexpr int RedOf(Colour c)
-{
-    return static_cast<int>((c >> 16) & 0xFF);
-}
-constexpr int GreenOf(Colour c)
-{
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-constexpr int BlueOf(Colour c)
-{
-    return static_cast<int>(c & 0xFF);
-}
+constexpr int RedOf(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int BlueOf(Colour c) { return static_cast<int>(c & 0xFF); }
 
 constexpr Colour kBlack = 0x000000;
 constexpr Colour kWhite = 0xFFFFFF;
@@ -52,10 +40,7 @@ int RoundHalfEven(double value);
 
 // Rounds a value computed in double precision to single precision, as every
 // named real variable of the simulation is stored.
-constexpr float Single(double value)
-{
-    return static_cast<float>(value);
-}
+constexpr float Single(double value) { return static_cast<float>(value); }
 
 // The decimal a user typed for a stored single, in double precision: the
 // shortest decimal that gives the single back (300.1f gives 300.1, not
