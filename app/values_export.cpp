@@ -36,16 +36,6 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
         const int cause = errno;
         return CannotWrite(fileName, FileErrorCause(cause, QStringLiteral("zu wenig Arbeitsspeicher")));
     }
-    lxw_format* bold = workbook_add_format(book);
-    format_set_bold(bold);
-    // Indexed by the decimals of a column.
-    const char* const patterns[] = {"0", "0.0", "0.00", "0.000"};
-    lxw_format* numberFormats[std::size(patterns)] = {};
-    for (std::size_t d = 0; d < std::size(patterns); ++d) {
-        numberFormats[d] = workbook_add_format(book);
-        format_set_num_format(numberFormats[d], patterns[d]);
-    }
-
     // Any failed call is remembered; the workbook is still closed, which frees it.
     lxw_error error = LXW_NO_ERROR;
     const auto check = [&error](lxw_error result) {
@@ -53,11 +43,24 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
             error = result;
         }
     };
+    lxw_format* bold = workbook_add_format(book);
+    // Indexed by the decimals of a column.
+    const char* const patterns[] = {"0", "0.0", "0.00", "0.000"};
+    lxw_format* numberFormats[std::size(patterns)] = {};
+    bool formatsMade = bold != nullptr;
+    for (std::size_t d = 0; d < std::size(patterns); ++d) {
+        numberFormats[d] = workbook_add_format(book);
+        formatsMade = formatsMade && numberFormats[d] != nullptr;
+    }
     lxw_worksheet* table = workbook_add_worksheet(book, "Messwerte");
     lxw_worksheet* about = workbook_add_worksheet(book, "Kristall");
-    if (table == nullptr || about == nullptr) {
+    if (!formatsMade || table == nullptr || about == nullptr) {
         check(LXW_ERROR_MEMORY_MALLOC_FAILED);
     } else {
+        format_set_bold(bold);
+        for (std::size_t d = 0; d < std::size(patterns); ++d) {
+            format_set_num_format(numberFormats[d], patterns[d]);
+        }
         for (std::size_t c = 0; c < kMeasuredColumns.size(); ++c) {
             const auto column = static_cast<lxw_col_t>(c);
             check(worksheet_write_string(table, 0, column, kMeasuredColumns[c].title, bold));
