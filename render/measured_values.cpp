@@ -1,8 +1,7 @@
 #include "measured_values.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
 
 #include "model/reflex_table.h"
 
@@ -11,13 +10,33 @@ namespace {
 
 enum Column { kH, kK, kN, kTheta, kTwoTheta, kPlaneSpacing, kFictiveSpacing, kOmega };
 
-// printf rounds the binary value correctly; reading the digits back gives
-// the double nearest the printed number.
-double Rounded(double value, int decimals)
+// The digits as printed, correctly rounded from the binary value, whatever
+// the C library's locale says about the decimal point.
+std::string Fixed(double value, int decimals)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return std::strtod(text, nullptr);
+    const std::to_chars_result end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, end.ptr);
+}
+
+// The double nearest the printed number.
+double Rounded(double value, int decimals)
+{
+    const std::string text = Fixed(value, decimals);
+    double rounded = value;
+    std::from_chars(text.data(), text.data() + text.size(), rounded);
+    return rounded;
+}
+
+// A number as the table prints it, with `decimalSeparator`.
+std::string FormatMeasured(double value, int decimals, std::string_view decimalSeparator)
+{
+    std::string formatted = Fixed(value, decimals);
+    if (const std::size_t point = formatted.find('.'); point != std::string::npos) {
+        formatted.replace(point, 1, decimalSeparator);
+    }
+    return formatted;
 }
 
 std::string CsvField(std::string text)
@@ -71,17 +90,6 @@ std::vector<MeasuredRow> MeasuredValues(const SimState& s)
         return a[kH] != b[kH] ? a[kH] < b[kH] : a[kK] < b[kK];
     });
     return rows;
-}
-
-std::string FormatMeasured(double value, int decimals, std::string_view decimalSeparator)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string formatted = text;
-    if (const std::size_t point = formatted.find('.'); point != std::string::npos) {
-        formatted.replace(point, 1, decimalSeparator);
-    }
-    return formatted;
 }
 
 std::string MeasuredValuesTable(const SimState& s, std::string_view decimalSeparator)

@@ -36,10 +36,6 @@ using MeasuredRow = std::array<double, kMeasuredColumns.size()>;
 // printed 2Theta, then by h, then by k.
 std::vector<MeasuredRow> MeasuredValues(const SimState& s);
 
-// A number as the table prints it: `decimals` decimals, correctly rounded,
-// `decimalSeparator` between the integer and the decimal digits.
-std::string FormatMeasured(double value, int decimals, std::string_view decimalSeparator);
-
 // The table as CSV text under the header row, one line per row, each ending
 // "\n". Numbers use `decimalSeparator`; the fields are separated by ";"
 // where that is a comma and by "," otherwise, as a spreadsheet in either
