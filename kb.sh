@@ -20,7 +20,7 @@ esac
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-liberation2 libxkbcommon-dev
-    libbenchmark-dev
+    libbenchmark-dev libxlsxwriter-dev unzip
     xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream
 )
@@ -66,7 +66,7 @@ fi
 
 if [ "$mode" = run ]; then
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-        echo "No display found: start it on a desktop, or run 'xvfb-run -a ./kb.sh run' to use a virtual one." >&2
+        echo "Kein Bildschirm gefunden: auf einem Desktop starten oder mit 'xvfb-run -a ./kb.sh run' auf einem virtuellen." >&2
         exit 2
     fi
     exec "build/$preset/app/kristallbeugung"

@@ -26,7 +26,7 @@
 #include "main_window.h"
 #include "model/rotation.h"
 #include "paint/picture_export.h"
-#include "render/measured_values.h"
+#include "values_export.h"
 
 namespace kb {
 namespace {
@@ -162,7 +162,10 @@ void TForm1::TurnCrystal(double degrees)
     const long maxTicks = static_cast<long>(std::ceil(degrees / kRotationStepDeg)) * 4 + 10000;
     AlignSweepWithCrystal(State());
     double turned = 0.0;
-    for (long tick = 0; turned + step / 2.0 < target && tick < maxTicks; ++tick) {
+    for (long tick = 0;
+         (turned + step / 2.0 < target || SweepMeetsAnotherWithin(State(), target - turned + step / 2.0)) &&
+         tick < maxTicks;
+         ++tick) {
         const double before = State().Omega;
         Timer1Timer();
         double change = static_cast<double>(State().Omega) - before;
@@ -175,8 +178,8 @@ void TForm1::TurnCrystal(double degrees)
 
 QString TForm1::SaveValues(const QString& fileName) const
 {
-    const std::string table = MeasuredValuesTable(State(), QLocale().decimalPoint().toStdString());
-    return SaveText(fileName, QByteArray::fromStdString(table), true);
+    return SaveValuesFile(fileName, ValuesFormatOf(fileName).value_or(ValuesFormat::Csv), State(),
+                          QLocale().decimalPoint(), QString::fromStdString(session_->CaptionBase()));
 }
 
 void TForm1::ReportFailure(const QString& title, const QString& message)
@@ -230,16 +233,20 @@ void TForm1::CopyPictureClick()
 
 void TForm1::SaveValuesClick()
 {
+    const QString csv = QStringLiteral("CSV-Tabelle (*.csv)");
+    const QString xlsx = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+    QString filter = csv;
     QString fileName = QFileDialog::getSaveFileName(
         this, QStringLiteral("Messwerte speichern"),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
             SuggestedName(windowTitle()) + QStringLiteral(".csv"),
-        QStringLiteral("CSV-Tabelle (*.csv)"));
+        csv + QStringLiteral(";;") + xlsx, &filter);
     if (fileName.isEmpty()) {
         return;
     }
-    if (QFileInfo(fileName).suffix().isEmpty()) {
-        fileName += QStringLiteral(".csv");
+    // The extension decides; without a known one, the chosen filter's.
+    if (!ValuesFormatOf(fileName)) {
+        fileName += filter == xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     }
     if (const QString problem = SaveValues(fileName); !problem.isEmpty()) {
         ReportFailure(QStringLiteral("Messwerte speichern"), problem);

@@ -20,11 +20,22 @@
 #include "paint/stamps.h"
 #include "render/measured_values.h"
 #include "up_down.h"
+#include "values_export.h"
 
 namespace kb {
 namespace {
 
 constexpr double kMaxTurnDeg = 36000.0;  // a hundred turns
+
+// What --help-all adds to --help: the toolkit's own options, which it reads
+// before the program sees its arguments.
+const char kToolkitOptionsHelp[] =
+    "\nOptionen des Qt-Toolkits:\n"
+    "  -platform <NAME>         Grafiksystem, etwa xcb, wayland oder offscreen.\n"
+    "  -display <DISPLAY>       X-Bildschirm, etwa :0.\n"
+    "  -style <STIL>            Aussehen der Bedienelemente, etwa Fusion.\n"
+    "  -reverse                 Fenster von rechts nach links.\n"
+    "  -qwindowgeometry <GEOM>  Fenstergröße und -lage, etwa 1200x800+0+0.\n";
 
 QString Problem(const QString& text)
 {
@@ -132,9 +143,10 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         QStringList{QStringLiteral("export")},
         QStringLiteral("Schreibt das Bild als PNG, SVG oder PDF (nach der Endung)."),
         QStringLiteral("DATEI"));
-    const QCommandLineOption values(QStringList{QStringLiteral("export-values")},
-                                    QStringLiteral("Schreibt die Messwerte als CSV-Tabelle."),
-                                    QStringLiteral("DATEI"));
+    const QCommandLineOption values(
+        QStringList{QStringLiteral("export-values")},
+        QStringLiteral("Schreibt die Messwerte als CSV-Tabelle oder Excel-Arbeitsmappe (.csv, .xlsx)."),
+        QStringLiteral("DATEI"));
     const QCommandLineOption lattice(
         QStringList{QStringLiteral("lattice")},
         QStringLiteral("Gitter a,b,Gamma in pm, pm und Grad (Vorgabe 300,390,111)."),
@@ -147,10 +159,31 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     if (!parser.parse(arguments)) {
         return Fail(parser.errorText());
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         CommandLineParse parse;
         parse.text = parser.helpText();
+        if (parser.isSet(QStringLiteral("help-all"))) {
+            parse.text += QString::fromUtf8(kToolkitOptionsHelp);
+        }
         return parse;
+    }
+    // The parser takes the next argument as the value even when it is the
+    // next option ("--turn --export u.png"); name the option that lacks it.
+    const QList<const QCommandLineOption*> withValue{&experiment, &turn,    &size,  &lattice,
+                                                     &wavelength, &picture, &values};
+    for (const QCommandLineOption* option : withValue) {
+        const QString name = option->names().constFirst();
+        for (const QString& value : parser.values(*option)) {
+            if (value.startsWith(QLatin1String("--"))) {
+                return Fail(QStringLiteral("Nach --%1 fehlt der Wert.").arg(name));
+            }
+        }
+    }
+    for (const QCommandLineOption* option : {&picture, &values}) {
+        if (parser.values(*option).size() > 1) {
+            return Fail(QStringLiteral("--%1 ist mehrfach angegeben; je Aufruf wird eine Datei geschrieben.")
+                            .arg(option->names().constFirst()));
+        }
     }
     if (parser.isSet(version)) {
         CommandLineParse parse;
@@ -268,9 +301,9 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     }
     if (parser.isSet(values)) {
         request.valuesPath = parser.value(values);
-        if (QFileInfo(request.valuesPath).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) != 0) {
-            return Fail(
-                QStringLiteral("--export-values %1: die Endung muss .csv sein.").arg(request.valuesPath));
+        if (!ValuesFormatOf(request.valuesPath)) {
+            return Fail(QStringLiteral("--export-values %1: die Endung muss .csv oder .xlsx sein.")
+                            .arg(request.valuesPath));
         }
     }
     return CommandLineParse{std::move(request), QString(), false, 0};

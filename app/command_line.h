@@ -27,7 +27,7 @@ struct CommandLineRequest {
     std::optional<CrystalParams> crystal;  // set before the lesson; none for the standard
     QString picturePath;                   // .png, .svg or .pdf; empty for none
     int pictureScale = 1;                  // device px per logical px of a PNG, 1 to 8
-    QString valuesPath;                    // .csv; empty for none
+    QString valuesPath;                    // .csv or .xlsx; empty for none
 
     bool Exports() const { return !picturePath.isEmpty() || !valuesPath.isEmpty(); }
 };

@@ -92,9 +92,9 @@ int main(int argc, char* argv[])
     }
     const kb::CommandLineRequest& request = *parsed.request;
     if (!request.Exports() && noDisplay) {
-        std::fprintf(stderr,
-                     "kristallbeugung: no display found; start it on a desktop, or without one as "
-                     "\"xvfb-run -a kristallbeugung\".\n");
+        Print(QStringLiteral("kristallbeugung: kein Bildschirm gefunden; das Fenster braucht einen Desktop, "
+                             "ohne einen startet es mit „xvfb-run -a kristallbeugung“."),
+              true);
         return kb::kExitBadInput;
     }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <numeric>
 #include <utility>
 
 namespace kb {
@@ -70,7 +71,27 @@ int EnumerationBound(float star, float sinGammaStar)
     return std::max(RoundHalfEven(2.0 / star), across);
 }
 
-// Every pair (h, k) that can reach Bragg position, k in the outer loop.
+// sin(theta) of (h k 0) from the spacing of the direct lattice:
+// 1 / d^2 = (h^2 / a^2 + k^2 / b^2 - 2 h k cos(gamma) / (a b)) / sin^2(gamma).
+double ExactSinTheta(const CrystalParams& crystal, int h, int k)
+{
+    const double a = AsTyped(crystal.LatticeA);
+    const double b = AsTyped(crystal.LatticeB);
+    const double gamma = AsTyped(crystal.GammaDeg) * kPi / 180.0;
+    const double sinGamma = std::sin(gamma);
+    const double inverseSquare =
+        (h * h / (a * a) + k * k / (b * b) - 2.0 * h * k * std::cos(gamma) / (a * b)) / (sinGamma * sinGamma);
+    return AsTyped(crystal.Lambda) * std::sqrt(inverseSquare) / 2.0;
+}
+
+bool AtBraggLimit(double sinTheta)
+{
+    return std::fabs(sinTheta - 1.0) <= kBraggLimitTolerance;
+}
+
+// Every pair (h, k) that can reach Bragg position, k in the outer loop. The
+// verdict is the exact one; the single-precision sin(theta) is what the
+// picture works with.
 template <typename Visit>
 void ForEachReachablePair(const SimState& s, int hMax, int kMax, Visit visit)
 {
@@ -79,16 +100,44 @@ void ForEachReachablePair(const SimState& s, int hMax, int kMax, Visit visit)
             if (h == 0 && k == 0) {
                 continue;
             }
-            const float sinTheta = SinTheta(s, h, k);
-            if (sinTheta >= 1.0f) {
+            const double exact = ExactSinTheta(s.Crystal, h, k);
+            if (exact > 1.0 + kBraggLimitTolerance) {
                 continue;
             }
-            visit(h, k, sinTheta);
+            visit(h, k, AtBraggLimit(exact) ? 1.0f : std::min(SinTheta(s, h, k), 1.0f));
         }
     }
 }
 
 }  // namespace
+
+ExactReflex ComputeExactReflex(const CrystalParams& crystal, int h, int k)
+{
+    ExactReflex r;
+    r.SinTheta = ExactSinTheta(crystal, h, k);
+    if (AtBraggLimit(r.SinTheta)) {
+        r.SinTheta = 1.0;
+    }
+    const double theta = std::asin(std::min(r.SinTheta, 1.0));
+    // Divided by pi first, so that theta = pi / 2 gives exactly 90.
+    r.ThetaDeg = theta / kPi * 180.0;
+    // Direction of h a* + k b* from +b* towards a*; a* lies gamma* = pi - gamma
+    // from b*, and the common factor 1 / sin(gamma) drops out of the angle.
+    const double a = AsTyped(crystal.LatticeA);
+    const double b = AsTyped(crystal.LatticeB);
+    const double gamma = AsTyped(crystal.GammaDeg) * kPi / 180.0;
+    double phi = std::atan2(h * std::sin(gamma) / a, k / b - h * std::cos(gamma) / a);
+    if (phi < 0.0) {
+        phi += kTwoPi;
+    }
+    r.OmegaBraggDeg = (phi + theta) / kPi * 180.0;
+    if (r.OmegaBraggDeg > 360.0) {
+        r.OmegaBraggDeg -= 360.0;
+    }
+    r.FictiveSpacingPm = AsTyped(crystal.Lambda) / (2.0 * r.SinTheta);
+    r.PlaneSpacingPm = r.FictiveSpacingPm * std::gcd(h, k);
+    return r;
+}
 
 void BuildReflexTable(SimState& s)
 {

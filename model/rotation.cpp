@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace kb {
 namespace {
@@ -103,6 +104,23 @@ void AlignSweepWithCrystal(SimState& s)
     s.SweepPos = position;
     s.NextReflex = s.SweepOrder[static_cast<std::size_t>(position)];
     SetWindowAround(s, Entry(s, s.NextReflex).OmegaBragg);
+}
+
+bool SweepMeetsAnotherWithin(const SimState& s, double remainingRad)
+{
+    if (s.ReflexCount <= 0 || s.NextReflex < 0 || s.SweepPos < 0) {
+        return false;
+    }
+    int following = s.SweepPos + 1;
+    double lap = 0.0;  // the first of the sweep again is a full turn on
+    if (following >= s.ReflexCount) {
+        following = 0;
+        lap = 2.0 * std::numbers::pi;
+    }
+    const double ahead =
+        static_cast<double>(Entry(s, s.SweepOrder[static_cast<std::size_t>(following)]).OmegaBragg) + lap -
+        s.Omega;
+    return ahead <= remainingRad;
 }
 
 void PlaceInBraggPosition(SimState& s, int index)

@@ -37,6 +37,12 @@ void ResetToGroundPosition(SimState& s);
 // wrap). Past every window, it heads for the last one, so the next tick wraps.
 void AlignSweepWithCrystal(SimState& s);
 
+// Whether the reflection after the one the sweep heads for has its Bragg angle
+// within `remainingRad` of further turning. A turn that stops while the window
+// before it is still open would skip it: the sweep reaches it only after a
+// step back into its window.
+bool SweepMeetsAnotherWithin(const SimState& s, double remainingRad);
+
 // Places table entry `index` in exact Bragg position (feature codes 32 and 33).
 void PlaceInBraggPosition(SimState& s, int index);
 

@@ -31,7 +31,7 @@ struct Reflex {
     int Order = 0;   // diffraction order n = gcd(|h|, |k|), at least 1
     int PlaneH = 0;  // h / n
     int PlaneK = 0;  // k / n
-    float Theta = 0.0f;       // Bragg angle, rad, in (0, pi/2)
+    float Theta = 0.0f;       // Bragg angle, rad, in (0, pi/2]; pi/2 only at the limit
     float OmegaBragg = 0.0f;  // crystal angle of the Bragg position, rad, in (0, 2 pi]
     bool PeakRecorded = false;  // peak added to the diffractogram since the last clear
     Point EwaldMark{};          // world position of the reciprocal point when last active;

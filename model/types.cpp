@@ -1,5 +1,6 @@
 #include "types.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -24,6 +25,15 @@ int RoundHalfEven(double value)
         return 0;
     }
     return value < 0.0 ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+}
+
+double AsTyped(float value)
+{
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    double typed = value;
+    std::from_chars(text, written.ptr, typed);
+    return typed;
 }
 
 }  // namespace kb

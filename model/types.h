@@ -42,4 +42,9 @@ int RoundHalfEven(double value);
 // named real variable of the simulation is stored.
 constexpr float Single(double value) { return static_cast<float>(value); }
 
+// The decimal a user typed for a stored single, in double precision: the
+// shortest decimal that gives the single back (300.1f gives 300.1, not
+// 300.100006103515625).
+double AsTyped(float value);
+
 }  // namespace kb

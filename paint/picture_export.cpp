@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 
 #include "painter.h"
@@ -23,32 +24,17 @@ constexpr double kPointsPerInch = 72.0;
 constexpr double kMetresPerInch = 0.0254;
 const char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
-QString CannotWrite(const QString& fileName, const QString& reason)
-{
-    return QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2").arg(fileName, reason);
-}
-
-// Opens `fileName` for replacing, lets `write` fill it and commits it only
-// when everything was written.
+// Lets `write` fill a buffer, then replaces the file by it: what reaches the
+// disk is checked in one place for every format, and an encoder never sees a
+// failing device (libpng would print its own English lines about it).
 QString Save(const QString& fileName, const std::function<bool(QIODevice&)>& write)
 {
-    if (QFileInfo(fileName).isDir()) {
-        return CannotWrite(fileName, QStringLiteral("Das ist ein Ordner."));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!write(buffer)) {
+        return CannotWrite(fileName, QStringLiteral("das Bild ließ sich nicht erzeugen"));
     }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return CannotWrite(fileName, file.errorString());
-    }
-    if (!write(file)) {
-        file.cancelWriting();
-        return CannotWrite(fileName, file.errorString().isEmpty()
-                                         ? QStringLiteral("Das Bild ließ sich nicht erzeugen.")
-                                         : file.errorString());
-    }
-    if (!file.commit()) {
-        return CannotWrite(fileName, file.errorString());
-    }
-    return {};
+    return SaveBytes(fileName, buffer.data());
 }
 
 bool WritePng(QIODevice& device, const DrawList& list, QSize size, qreal ratio, PaintCache& cache)
@@ -99,6 +85,72 @@ bool WritePdf(QIODevice& device, const DrawList& list, QSize size, const Picture
 }
 
 }  // namespace
+
+QString FileErrorCause(int errorNumber, const QString& fallback)
+{
+    switch (errorNumber) {
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("kein Platz auf dem Datenträger");
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("keine Berechtigung");
+        case EROFS:
+            return QStringLiteral("der Datenträger ist schreibgeschützt");
+        case ENOENT:
+        case ENOTDIR:
+            return QStringLiteral("der Ordner existiert nicht");
+        case EISDIR:
+            return QStringLiteral("das ist ein Ordner");
+        case EFBIG:
+            return QStringLiteral("die Datei wird zu groß");
+        case ENAMETOOLONG:
+            return QStringLiteral("der Name ist zu lang");
+        case EIO:
+            return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+        default:
+            return fallback.isEmpty() ? QStringLiteral("Schreibfehler") : fallback;
+    }
+}
+
+QString CannotWrite(const QString& fileName, const QString& cause)
+{
+    return QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2.").arg(fileName, cause);
+}
+
+QString SaveBytes(const QString& fileName, const QByteArray& bytes)
+{
+    if (QFileInfo(fileName).isDir()) {
+        return CannotWrite(fileName, FileErrorCause(EISDIR, {}));
+    }
+    // errno is read right after the call that failed, before anything else can change it.
+    QSaveFile file(fileName);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        const int cause = errno;
+        return CannotWrite(fileName, FileErrorCause(cause, file.errorString()));
+    }
+    errno = 0;
+    bool written = file.write(bytes) == bytes.size();
+    int cause = errno;
+    if (written) {
+        // QSaveFile's commit loses an error of its own final flush and would
+        // put a cut-off file in place of the old one; flushing first catches it.
+        errno = 0;
+        written = file.flush() && file.error() == QFileDevice::NoError;
+        cause = errno;
+    }
+    if (!written) {
+        file.cancelWriting();
+        return CannotWrite(fileName, FileErrorCause(cause, file.errorString()));
+    }
+    errno = 0;
+    if (!file.commit()) {
+        cause = errno;
+        return CannotWrite(fileName, FileErrorCause(cause, file.errorString()));
+    }
+    return {};
+}
 
 std::optional<PictureFormat> PictureFormatOf(const QString& fileName)
 {
@@ -162,12 +214,7 @@ QString SavePicture(const QString& fileName, PictureFormat format, const DrawLis
 
 QString SaveText(const QString& fileName, const QByteArray& text, bool byteOrderMark)
 {
-    return Save(fileName, [&](QIODevice& device) {
-        if (byteOrderMark && device.write(kUtf8ByteOrderMark, 3) != 3) {
-            return false;
-        }
-        return device.write(text) == text.size();
-    });
+    return SaveBytes(fileName, byteOrderMark ? QByteArray(kUtf8ByteOrderMark) + text : text);
 }
 
 }  // namespace kb

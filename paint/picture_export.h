@@ -41,6 +41,19 @@ struct PictureInfo {
 QString SavePicture(const QString& fileName, PictureFormat format, const DrawList& list, QSize size,
                     qreal ratio, const PictureInfo& info, PaintCache& cache);
 
+// The cause of a failed file operation from the system's error number, in
+// German ("kein Platz auf dem Datenträger"); `fallback` for a number without one.
+QString FileErrorCause(int errorNumber, const QString& fallback);
+
+// The one line that reports a file that could not be written, naming it and the cause.
+QString CannotWrite(const QString& fileName, const QString& cause);
+
+// Replaces `fileName` by `bytes`: through a temporary file in its folder that
+// takes the old file's place only when every byte is written and flushed, so
+// that a full disk or a lost permission leaves the old file as it was and no
+// temporary file behind. Returns an empty string or the line of CannotWrite.
+QString SaveBytes(const QString& fileName, const QByteArray& bytes);
+
 // Writes `text` to `fileName` as UTF-8, replacing the file only by a complete
 // new one. With `byteOrderMark`, the text starts with the UTF-8 mark that
 // spreadsheets look for. Returns an empty string or a German message.

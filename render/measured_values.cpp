@@ -1,68 +1,114 @@
 #include "measured_values.h"
 
 #include <algorithm>
-#include <cmath>
-#include <vector>
+#include <charconv>
 
-#include "pass_geometry.h"
-#include "readouts.h"
+#include "model/reflex_table.h"
 
 namespace kb {
 namespace {
 
-constexpr int kAngleDecimals = 3;
-constexpr int kSpacingDecimals = 1;
+enum Column { kH, kK, kN, kTheta, kTwoTheta, kPlaneSpacing, kFictiveSpacing, kOmega };
 
-struct Row {
-    const Reflex* reflex;
-    double twoThetaDeg;  // as the diffractogram places the peak
-};
+// The digits as printed, correctly rounded from the binary value, whatever
+// the C library's locale says about the decimal point.
+std::string Fixed(double value, int decimals)
+{
+    char text[64];
+    const std::to_chars_result end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, end.ptr);
+}
+
+// The double nearest the printed number.
+double Rounded(double value, int decimals)
+{
+    const std::string text = Fixed(value, decimals);
+    double rounded = value;
+    std::from_chars(text.data(), text.data() + text.size(), rounded);
+    return rounded;
+}
+
+// A number as the table prints it, with `decimalSeparator`.
+std::string FormatMeasured(double value, int decimals, std::string_view decimalSeparator)
+{
+    std::string formatted = Fixed(value, decimals);
+    if (const std::size_t point = formatted.find('.'); point != std::string::npos) {
+        formatted.replace(point, 1, decimalSeparator);
+    }
+    return formatted;
+}
+
+std::string CsvField(std::string text)
+{
+    if (text.find_first_of(",;\"") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + '"';
+}
 
 }  // namespace
 
-std::string MeasuredValuesTable(const SimState& s, std::string_view decimalSeparator)
+std::vector<MeasuredRow> MeasuredValues(const SimState& s)
 {
-    std::vector<Row> rows;
+    std::vector<MeasuredRow> rows;
     for (int i = 0; i < s.ReflexCount; ++i) {
         const Reflex& r = s.ReflexTable[static_cast<std::size_t>(i)];
-        if (r.PeakRecorded) {
-            rows.push_back({&r, Single(static_cast<double>(Single(2.0 * r.Theta)) * kRadToDegExact)});
+        if (!r.PeakRecorded) {
+            continue;
         }
+        const ExactReflex exact = ComputeExactReflex(s.Crystal, r.H, r.K);
+        MeasuredRow row{};
+        row[kH] = r.H;
+        row[kK] = r.K;
+        row[kN] = r.Order;
+        row[kTheta] = exact.ThetaDeg;
+        row[kTwoTheta] = 2.0 * exact.ThetaDeg;
+        row[kPlaneSpacing] = exact.PlaneSpacingPm;
+        row[kFictiveSpacing] = exact.FictiveSpacingPm;
+        row[kOmega] = exact.OmegaBraggDeg;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            row[c] = Rounded(row[c], kMeasuredColumns[c].decimals);
+        }
+        // A Bragg position a hair past the full turn is the full turn itself.
+        if (row[kOmega] == 0.0) {
+            row[kOmega] = 360.0;
+        }
+        rows.push_back(row);
     }
-    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        if (a.twoThetaDeg != b.twoThetaDeg) {
-            return a.twoThetaDeg < b.twoThetaDeg;
+    std::sort(rows.begin(), rows.end(), [](const MeasuredRow& a, const MeasuredRow& b) {
+        if (a[kTwoTheta] != b[kTwoTheta]) {
+            return a[kTwoTheta] < b[kTwoTheta];
         }
-        return a.reflex->H != b.reflex->H ? a.reflex->H < b.reflex->H : a.reflex->K < b.reflex->K;
+        return a[kH] != b[kH] ? a[kH] < b[kH] : a[kK] < b[kK];
     });
+    return rows;
+}
 
-    const char separator = decimalSeparator == "," ? ';' : ',';
+std::string MeasuredValuesTable(const SimState& s, std::string_view decimalSeparator)
+{
+    const std::string separator = decimalSeparator == "," ? ";" : ",";
     std::string table;
-    for (const char* field : {"h", "k", "n", "Theta (°)", "2Theta (°)", "d (pm)", "Omega (°)"}) {
+    for (const MeasuredColumn& column : kMeasuredColumns) {
         if (!table.empty()) {
             table += separator;
         }
-        table += field;
+        table += CsvField(column.title);
     }
     table += '\n';
-    for (const Row& row : rows) {
-        const Reflex& r = *row.reflex;
-        const float sinTheta = Single(std::sin(static_cast<double>(r.Theta)));
-        const float spacing = Single(static_cast<double>(s.Lambda) / (2.0 * sinTheta));
-        const std::string fields[] = {
-            std::to_string(r.H),
-            std::to_string(r.K),
-            std::to_string(r.Order),
-            FormatFixed(static_cast<double>(r.Theta) * kRadToDegExact, kAngleDecimals, decimalSeparator),
-            FormatFixed(row.twoThetaDeg, kAngleDecimals, decimalSeparator),
-            FormatFixed(spacing, kSpacingDecimals, decimalSeparator),
-            FormatFixed(static_cast<double>(r.OmegaBragg) * kRadToDegExact, kAngleDecimals, decimalSeparator),
-        };
-        for (std::size_t f = 0; f < std::size(fields); ++f) {
-            if (f > 0) {
+    for (const MeasuredRow& row : MeasuredValues(s)) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c > 0) {
                 table += separator;
             }
-            table += fields[f];
+            table += CsvField(FormatMeasured(row[c], kMeasuredColumns[c].decimals, decimalSeparator));
         }
         table += '\n';
     }

@@ -1,19 +1,46 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/sim_state.h"
 
 namespace kb {
 
-// The reflections recorded in the diffractogram so far as a table for a
-// spreadsheet, one row each, ordered by 2Theta and then by h and k, under
-// the header h, k, n, "Theta (°)", "2Theta (°)", "d (pm)", "Omega (°)":
-// angles with three decimals, d = Lambda / (2 sin Theta) with one, Omega the
-// crystal angle of the Bragg position. Numbers use `decimalSeparator`; the
-// fields are separated by ";" where that is a comma and by "," otherwise, as
-// a spreadsheet in either setting reads them. One line per row, ending "\n".
+// A column of the values table: its header, with the unit, and the decimals
+// its numbers are printed with.
+struct MeasuredColumn {
+    const char* title;
+    int decimals;
+};
+
+inline constexpr std::array<MeasuredColumn, 8> kMeasuredColumns{{
+    {"h", 0},
+    {"k", 0},
+    {"n", 0},
+    {"Theta (°)", 3},
+    {"2Theta (°)", 3},
+    {"d (pm)", 1},     // spacing of the lattice planes (h/n k/n 0): n lambda = 2 d sin(Theta)
+    {"d/n (pm)", 1},   // lambda / (2 sin(Theta)), the fictive spacing of (h k 0)
+    {"Omega (°)", 3},  // crystal angle of the Bragg position, in (0, 360]
+}};
+
+// One row: the numbers of the columns above, each already rounded to its
+// printed decimals, so that a spreadsheet holds exactly what the file shows.
+using MeasuredRow = std::array<double, kMeasuredColumns.size()>;
+
+// The reflections recorded in the diffractogram so far, computed in double
+// precision from the crystal as typed and its wavelength, ordered by the
+// printed 2Theta, then by h, then by k.
+std::vector<MeasuredRow> MeasuredValues(const SimState& s);
+
+// The table as CSV text under the header row, one line per row, each ending
+// "\n". Numbers use `decimalSeparator`; the fields are separated by ";"
+// where that is a comma and by "," otherwise, as a spreadsheet in either
+// setting reads them. A field holding a comma is quoted, so that an import
+// that also splits at commas keeps "12,213" one number.
 std::string MeasuredValuesTable(const SimState& s, std::string_view decimalSeparator);
 
 }  // namespace kb

@@ -7,16 +7,21 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <numeric>
+#include <tuple>
+#include <vector>
 
 #include "app_test_support.h"
-#include "model/crystal_choice.h"
 #include "model/sim_state.h"
-#include "render/pass_geometry.h"
-#include "render/readouts.h"
+#include "render/measured_values.h"
 
 using namespace kbtest;
 
@@ -25,9 +30,12 @@ namespace {
 struct Run {
     int exitCode = -1;
     QString standardError;
+    QString standardOutput;
 };
 
-Run Program(const QStringList& arguments, const QString& locale = QStringLiteral("en_US.UTF-8"))
+// The program, or `wrapper` running it with the arguments after its own.
+Run Program(const QStringList& arguments, const QString& locale = QStringLiteral("en_US.UTF-8"),
+            const QStringList& wrapper = {})
 {
     static const QTemporaryDir runtime;  // private to the user, as the toolkit wants it
     QProcess process;
@@ -38,13 +46,18 @@ Run Program(const QStringList& arguments, const QString& locale = QStringLiteral
     env.insert(QStringLiteral("LC_ALL"), locale);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(KB_PROGRAM), arguments);
+    if (wrapper.isEmpty()) {
+        process.start(QStringLiteral(KB_PROGRAM), arguments);
+    } else {
+        process.start(wrapper.first(), wrapper.mid(1) << QStringLiteral(KB_PROGRAM) << arguments);
+    }
     if (!process.waitForFinished(60000)) {
         process.kill();
         return {};
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardError())};
+            QString::fromLocal8Bit(process.readAllStandardError()),
+            QString::fromLocal8Bit(process.readAllStandardOutput())};
 }
 
 QStringList Lines(const QString& path)
@@ -69,9 +82,16 @@ private slots:
     void badInputEndsWithTwoAndWritesNothing_data();
     void badInputEndsWithTwoAndWritesNothing();
     void existingFileSurvivesAFailedExport();
+    void refusalNamesTheFault_data();
+    void refusalNamesTheFault();
+    void helpAllNeedsNoDisplay();
+    void fullDiskKeepsTheOldFile_data();
+    void fullDiskKeepsTheOldFile();
+    void workbookHoldsNumbers();
     void valuesOfAFullTurnFollowTheLocale_data();
     void valuesOfAFullTurnFollowTheLocale();
-    void fullTurnOfAnotherCrystalListsItsTable();
+    void fullTurnListsEveryReflection_data();
+    void fullTurnListsEveryReflection();
     void svgKeepsShapesAndTexts();
     void pngIsThePictureTheWindowShows();
     void scaledPngHasTheScaledSize();
@@ -138,6 +158,115 @@ void CommandLineTest::existingFileSurvivesAFailedExport()
     QCOMPARE(file.readAll(), QByteArray("old picture"));
 }
 
+void CommandLineTest::refusalNamesTheFault_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("turn lacks its value") << QStringList{"--turn", "--export", "u.png"} << "--turn fehlt";
+    QTest::newRow("two pictures") << QStringList{"--export", "a.png", "--export", "b.svg"} << "--export ist";
+    QTest::newRow("two tables") << QStringList{"--export-values", "a.csv", "--export-values", "b.xlsx"}
+                                << "--export-values ist mehrfach";
+}
+
+void CommandLineTest::refusalNamesTheFault()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, reason);
+    const Run run = Program(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.standardError.count(QLatin1Char('\n')) == 1 && run.standardError.contains(reason),
+             qPrintable(run.standardError));
+}
+
+void CommandLineTest::helpAllNeedsNoDisplay()
+{
+    const Run run = Program({"--help-all"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.standardOutput.contains(QLatin1String("--export-values")));
+}
+
+void CommandLineTest::fullDiskKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("arguments");
+    for (const char* picture : {"bild.png", "bild.svg", "bild.pdf"}) {
+        QTest::newRow(picture) << QString::fromLatin1(picture)
+                               << QStringList{"--experiment", "8", "--export"};
+    }
+    for (const char* table : {"werte.csv", "werte.xlsx"}) {
+        QTest::newRow(table) << QString::fromLatin1(table)
+                             << QStringList{"--experiment", "0", "--turn", "360", "--export-values"};
+    }
+}
+
+// A real full disk: a 64 KiB tmpfs in a mount namespace of the test's own,
+// filled up after the old file was put there; what is left is listed from inside.
+void CommandLineTest::fullDiskKeepsTheOldFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, arguments);
+    const QString disk = dir_.filePath(QStringLiteral("disk-") + name);
+    QVERIFY(QDir().mkpath(disk));
+    const QString target = disk + QLatin1Char('/') + name;
+    const QString script = QStringLiteral(
+        "mount -t tmpfs -o size=64k none \"$1\" && cd \"$1\" || exit 77; printf old > \"$2\"; "
+        "dd if=/dev/zero of=fill bs=1k count=100 2>/dev/null; shift 2; \"$@\"; "
+        "echo \"$? $(LC_ALL=C ls -A | tr '\\n' ' ')$(cat werte.* bild.* 2>/dev/null)\"");
+    const Run run = Program(arguments << target, QStringLiteral("de_DE.UTF-8"),
+                            {"unshare", "-rm", "sh", "-c", script, "sh", disk, name});
+    if (run.exitCode != 0 || run.standardOutput.isEmpty()) {
+        QSKIP("no mount namespace with a small tmpfs here");
+    }
+    QCOMPARE(run.standardError, QStringLiteral("kristallbeugung: Die Datei „%1“ kann nicht geschrieben "
+                                               "werden: kein Platz auf dem Datenträger.\n")
+                                    .arg(target));
+    // Exit code 2, no temporary file beside the old one, which is as it was.
+    QCOMPARE(run.standardOutput.trimmed(),
+             QStringLiteral("2 ") + (name < "fill" ? name + " fill " : "fill " + name + ' ') + "old");
+}
+
+// The workbook read back: the header frozen, then numbers, not texts, exactly
+// those of the table; the second sheet names crystal and lesson.
+void CommandLineTest::workbookHoldsNumbers()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty()) {
+        QSKIP("unzip is not installed");
+    }
+    const QString book = dir_.filePath(QStringLiteral("werte.xlsx"));
+    const QString csv = dir_.filePath(QStringLiteral("werte-hexagonal.csv"));
+    for (const QString& file : {book, csv}) {
+        QCOMPARE(Program({"--lattice", "300,300,120", "--wavelength", "150", "--experiment", "0", "--turn",
+                          "360", "--export-values", file})
+                     .exitCode,
+                 0);
+    }
+    const auto member = [&book](const char* path) {
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {"-p", book, QString::fromLatin1(path)});
+        unzip.waitForFinished();
+        return QString::fromUtf8(unzip.readAllStandardOutput());
+    };
+    const QString sheet = member("xl/worksheets/sheet1.xml");
+    QVERIFY(sheet.contains(
+        QLatin1String("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>")));
+    QList<double> expected;
+    for (const QString& line : Lines(csv).mid(1)) {
+        for (const QString& field : line.split(QLatin1Char(','))) {
+            expected << field.toDouble();
+        }
+    }
+    QList<double> numbers;  // cells without t="s", the shared strings
+    static const QRegularExpression cell(QStringLiteral("<c r=\"[A-H]\\d+\"( s=\"\\d+\")?><v>([^<]*)</v>"));
+    for (const QRegularExpressionMatch& match : cell.globalMatch(sheet)) {
+        numbers << match.captured(2).toDouble();
+    }
+    QCOMPARE(numbers, expected);
+    const QString strings = member("xl/sharedStrings.xml");
+    QVERIFY(strings.contains(QStringLiteral("d/n (pm)")) && strings.contains(QStringLiteral("λ (pm)")) &&
+            strings.contains(QStringLiteral("Experiment 0")));
+    QVERIFY(member("xl/worksheets/sheet2.xml").contains(QLatin1String("<v>150</v>")));
+}
+
 void CommandLineTest::valuesOfAFullTurnFollowTheLocale_data()
 {
     QTest::addColumn<QString>("locale");
@@ -156,59 +285,92 @@ void CommandLineTest::valuesOfAFullTurnFollowTheLocale()
     const Run run = Program({"--experiment", "0", "--turn", "360", "--export-values", values}, locale);
     QCOMPARE(run.exitCode, 0);
     const QStringList lines = Lines(values);
-    QCOMPARE(lines.first(),
-             QStringList({"h", "k", "n", "Theta (°)", "2Theta (°)", "d (pm)", "Omega (°)"}).join(separator));
 
     kb::SimState s;
     kb::InitConstantsAndTable(s);
-    QCOMPARE(lines.size() - 1, s.ReflexCount);
-    QStringList expected;
-    for (int i = 0; i < s.ReflexCount; ++i) {
-        const kb::Reflex& r = s.ReflexTable[static_cast<std::size_t>(i)];
-        const double twoTheta =
-            kb::Single(static_cast<double>(kb::Single(2.0 * r.Theta)) * kb::kRadToDegExact);
-        expected << QStringLiteral("%1 %2 %3")
-                        .arg(r.H)
-                        .arg(r.K)
-                        .arg(QString::fromStdString(kb::FormatFixed(twoTheta, 3, decimal.toStdString())));
+    for (kb::Reflex& r : s.ReflexTable) {
+        r.PeakRecorded = true;
     }
-    QStringList listed;
-    double previous = -1.0;
+    QCOMPARE(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'),
+             QString::fromStdString(kb::MeasuredValuesTable(s, decimal.toStdString())));
+    QCOMPARE(lines.size() - 1, s.ReflexCount);
     for (const QString& line : lines.mid(1)) {
         const QStringList fields = line.split(separator);
-        QCOMPARE(fields.size(), 7);
-        listed << fields[0] + QLatin1Char(' ') + fields[1] + QLatin1Char(' ') + fields[4];
-        const double twoTheta = QString(fields[4]).replace(decimal, QStringLiteral(".")).toDouble();
-        QVERIFY(twoTheta >= previous);  // ordered by 2Theta
-        previous = twoTheta;
+        QCOMPARE(fields.size(), 8);
+        // A decimal comma stays inside its field for an import that also splits at commas.
+        for (const QString& field : fields.mid(3)) {
+            QCOMPARE(field.startsWith(QLatin1Char('"')), decimal == QLatin1String(","));
+        }
     }
-    expected.sort();
-    listed.sort();
-    QCOMPARE(listed, expected);
 }
 
-void CommandLineTest::fullTurnOfAnotherCrystalListsItsTable()
+void CommandLineTest::fullTurnListsEveryReflection_data()
 {
-    const QString values = dir_.filePath(QStringLiteral("square.csv"));
-    QCOMPARE(
-        Program({"--lattice", "300,300,90", "--experiment", "0", "--turn", "360", "--export-values", values})
-            .exitCode,
-        0);
-    kb::SimState s;
-    QVERIFY(kb::ChangeCrystal(s, {300.0f, 300.0f, 90.0f, kb::kLambdaPm}).accepted);
-    kb::InitConstantsAndTable(s);
-    QStringList expected;
-    for (int i = 0; i < s.ReflexCount; ++i) {
-        const kb::Reflex& r = s.ReflexTable[static_cast<std::size_t>(i)];
-        expected << QStringLiteral("%1,%2").arg(r.H).arg(r.K);
+    QTest::addColumn<QStringList>("crystal");  // a, b, gamma, lambda
+    QTest::newRow("standard") << QStringList{"300", "390", "111", "154.051"};
+    QTest::newRow("square, ties in 2Theta") << QStringList{"300", "300", "90", "154.051"};
+    QTest::newRow("oblique") << QStringList{"317.3", "229.9", "71.5", "98.7"};
+    // A reflection in the last degree while the window before it is still open.
+    QTest::newRow("last degree, standard lattice") << QStringList{"300", "390", "111", "58.69"};
+    QTest::newRow("last degree and backscatter, hexagonal") << QStringList{"300", "300", "120", "150"};
+    QTest::newRow("backscatter, square") << QStringList{"1000", "1000", "90", "500"};
+    QTest::newRow("backscatter, 150 degrees") << QStringList{"100", "100", "150", "50"};
+}
+
+// The table of a full turn against the test's own computation: h a* + k b*
+// in Cartesian coordinates with b* along +y, a* at gamma - 90 degrees, d from
+// the planes (h/n k/n 0), ordered by the printed 2Theta, then h, then k.
+void CommandLineTest::fullTurnListsEveryReflection()
+{
+    QFETCH(QStringList, crystal);
+    const QString values = dir_.filePath(QStringLiteral("turn.csv"));
+    QCOMPARE(Program({"--lattice", crystal.mid(0, 3).join(QLatin1Char(',')), "--wavelength", crystal[3],
+                      "--experiment", "0", "--turn", "360", "--export-values", values})
+                 .exitCode,
+             0);
+    const double a = crystal[0].toDouble(), b = crystal[1].toDouble(), lambda = crystal[3].toDouble();
+    const double gamma = crystal[2].toDouble() * std::numbers::pi / 180.0;
+    const auto length = [&](int h, int k) {
+        return std::hypot(h / a, (k / b - h * std::cos(gamma) / a) / std::sin(gamma));
+    };
+    std::vector<std::tuple<long long, int, int, QString>> expected;  // 2Theta in m°, h, k, row
+    for (int h = -60; h <= 60; ++h) {
+        for (int k = -60; k <= 60; ++k) {
+            double sinTheta = lambda * length(h, k) / 2.0;
+            if ((h == 0 && k == 0) || sinTheta > 1.0 + 1e-9) {
+                continue;
+            }
+            sinTheta = std::fabs(sinTheta - 1.0) <= 1e-9 ? 1.0 : sinTheta;
+            const int n = std::gcd(h, k);
+            const double d = 1.0 / length(h / n, k / n);
+            QVERIFY(std::fabs(n * lambda - 2.0 * d * sinTheta) < 1e-9 * lambda);
+            const double thetaDeg = std::asin(sinTheta) * 180.0 / std::numbers::pi;
+            // From +b* towards a*, the sense the crystal turns in; printed in (0, 360].
+            const double omegaDeg =
+                std::fmod(std::atan2(h / a, (k / b - h * std::cos(gamma) / a) / std::sin(gamma)) * 180.0 /
+                                  std::numbers::pi +
+                              thetaDeg + 720.0,
+                          360.0);
+            const QString twoTheta = QString::number(2.0 * thetaDeg, 'f', 3);
+            const QStringList row{
+                QString::number(h),
+                QString::number(k),
+                QString::number(n),
+                QString::number(thetaDeg, 'f', 3),
+                twoTheta,
+                QString::number(d, 'f', 1),
+                QString::number(lambda / (2.0 * sinTheta), 'f', 1),
+                omegaDeg < 0.0005 ? QStringLiteral("360.000") : QString::number(omegaDeg, 'f', 3)};
+            expected.emplace_back(std::llround(twoTheta.toDouble() * 1000.0), h, k,
+                                  row.join(QLatin1Char(',')));
+        }
     }
-    QStringList listed;
-    for (const QString& line : Lines(values).mid(1)) {
-        listed << line.section(QLatin1Char(','), 0, 1);
+    std::sort(expected.begin(), expected.end());
+    QStringList lines{QStringLiteral("h,k,n,Theta (°),2Theta (°),d (pm),d/n (pm),Omega (°)")};
+    for (const auto& row : expected) {
+        lines << std::get<3>(row);
     }
-    expected.sort();
-    listed.sort();
-    QCOMPARE(listed, expected);
+    QCOMPARE(Lines(values), lines);
 }
 
 void CommandLineTest::svgKeepsShapesAndTexts()

@@ -20,7 +20,7 @@ trap 'rm -f "$log"' EXIT
 "$app" >"$log" 2>&1
 status=$?
 [[ $status -eq 2 ]] || fail "with no display the program exited with $status: $(cat "$log")"
-grep -q "no display found" "$log" || fail "no hint on the missing display: $(cat "$log")"
+grep -q "kein Bildschirm gefunden" "$log" || fail "no hint on the missing display: $(cat "$log")"
 
 # Still running after two seconds means it started; timeout then ends it with 124.
 runs() {
