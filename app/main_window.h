@@ -73,7 +73,8 @@ public:
 
     // Gives the simulation another crystal (ChangeCrystal): the rotation stops,
     // the check boxes stay as they are, one scene pass follows. A refused
-    // choice changes nothing. Usable before the window is first shown.
+    // choice, or the crystal already in use, changes nothing. Usable before
+    // the window is first shown.
     CrystalCheck ApplyCrystal(const CrystalParams& crystal);
     // Opens "Kristall und Strahlung" on the crystal in use.
     void ShowCrystalDialog();
@@ -185,6 +186,8 @@ protected:
 
 private:
     void BuildLayout();
+    // Asks before a crystal change throws the recorded peaks away.
+    bool ConfirmDiscardPeaks();
     void BuildMenuBar();
     void ReportFailure(const QString& title, const QString& message);
     void WireEvents();
