@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSet>
@@ -27,6 +28,7 @@
 #include "paint/painter.h"
 #include "render/readouts.h"
 #include "up_down.h"
+#include "window_placement.h"
 
 namespace kb {
 namespace {
@@ -289,6 +291,27 @@ void TForm1::BuildLayout()
     Image1->stackUnder(drawingArea_);
 }
 
+void TForm1::FitToScreen()
+{
+    if (isFullScreen() || isMaximized()) {
+        return;  // the desktop decides
+    }
+    const QPoint wantedAt(kInitialLeftPx, kInitialTopPx);
+    QScreen* onScreen = QGuiApplication::screenAt(wantedAt);
+    if (onScreen == nullptr) {
+        onScreen = screen();
+    }
+    if (onScreen == nullptr) {
+        return;
+    }
+    const QSize frame(kAssumedFrame.left() + kAssumedFrame.right(),
+                      kAssumedFrame.top() + kAssumedFrame.bottom());
+    const QRect placed =
+        FitIntoScreen(QRect(pos(), size() + frame), minimumSize() + frame, onScreen->availableGeometry());
+    resize(placed.size() - frame);
+    move(placed.topLeft());
+}
+
 void TForm1::SyncRadioGroup1TabStop()
 {
     // Tab reaches the radio group at its checked item; the arrow keys move
@@ -511,6 +534,12 @@ void TForm1::changeEvent(QEvent* event)
 
 void TForm1::showEvent(QShowEvent* event)
 {
+    // Placed once, before the window first appears; a window that is never
+    // shown (an export) keeps the layout's size whatever the screen.
+    if (!placedOnScreen_) {
+        placedOnScreen_ = true;
+        FitToScreen();
+    }
     QWidget::showEvent(event);
     FormActivate();
 }

@@ -186,6 +186,9 @@ protected:
 
 private:
     void BuildLayout();
+    // Keeps the layout's place and size where they fit on the screen the
+    // window opens on, otherwise brings the whole window onto it.
+    void FitToScreen();
     // Asks before a crystal change throws the recorded peaks away.
     bool ConfirmDiscardPeaks();
     void BuildMenuBar();
@@ -218,6 +221,7 @@ private:
     RecordingCanvas canvas_{metrics_};
     bool initialised_ = false;
     bool initRan_ = false;
+    bool placedOnScreen_ = false;
     int scenePassCount_ = 0;
 };
 

@@ -271,6 +271,7 @@ void CrystalTest::changeWithPeaksAsks()
 {
     TForm1 form;
     RunLessonWithPeaks(form);
+    form.Button3->click();  // stopped, so that no tick turns on while the question is open
     const kb::SimState before = form.State();
     form.ShowCrystalDialog();
     auto* dialog = form.findChild<CrystalDialog*>();
