@@ -64,22 +64,24 @@ void TForm1::BuildMenuBar()
     menuBar_->setObjectName(QStringLiteral("MenuBar"));
 
     QMenu* file = menuBar_->addMenu(QStringLiteral("&Datei"));
-    connect(AddAction(file, "SavePictureAction", QStringLiteral("Bild speichern …"), QKeySequence::Save),
+    connect(AddAction(file, "SavePictureAction", QStringLiteral("Bild &speichern …"), QKeySequence::Save),
             &QAction::triggered, this, &TForm1::SavePictureClick);
-    connect(AddAction(file, "CopyPictureAction", QStringLiteral("Bild kopieren"),
+    connect(AddAction(file, "CopyPictureAction", QStringLiteral("Bild &kopieren"),
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)),
             &QAction::triggered, this, &TForm1::CopyPictureClick);
-    connect(AddAction(file, "SaveValuesAction", QStringLiteral("Messwerte speichern …"), QKeySequence()),
-            &QAction::triggered, this, &TForm1::SaveValuesClick);
-    connect(AddAction(file, "PrintAction", QStringLiteral("Drucken …"), QKeySequence::Print),
+    saveValuesAction_ =
+        AddAction(file, "SaveValuesAction", QStringLiteral("&Messwerte speichern …"), QKeySequence());
+    saveValuesAction_->setEnabled(false);  // nothing recorded yet
+    connect(saveValuesAction_, &QAction::triggered, this, &TForm1::SaveValuesClick);
+    connect(AddAction(file, "PrintAction", QStringLiteral("&Drucken …"), QKeySequence::Print),
             &QAction::triggered, this, &TForm1::PrintClick);
     file->addSeparator();
-    connect(AddAction(file, "QuitAction", QStringLiteral("Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q)),
+    connect(AddAction(file, "QuitAction", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q)),
             &QAction::triggered, this, &TForm1::Button1Click);
 
     QMenu* view = menuBar_->addMenu(QStringLiteral("&Ansicht"));
     fullScreenAction_ =
-        AddAction(view, "FullScreenAction", QStringLiteral("Vollbild"), QKeySequence(Qt::Key_F11));
+        AddAction(view, "FullScreenAction", QStringLiteral("&Vollbild"), QKeySequence(Qt::Key_F11));
     fullScreenAction_->setCheckable(true);
     connect(fullScreenAction_, &QAction::toggled, this, &TForm1::SetFullScreen);
     leaveFullScreen_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -90,9 +92,12 @@ void TForm1::BuildMenuBar()
     connect(AddAction(crystal, "CrystalAction", QString::fromUtf8(kCrystalMenuEntry),
                       QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &TForm1::ShowCrystalDialog);
+    BuildRotationActions(crystal);
 
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Hilfe"));
-    connect(AddAction(help, "AboutAction", QStringLiteral("Über Kristallbeugung"), QKeySequence()),
+    connect(AddAction(help, "GuideAction", QStringLiteral("&Anleitung"), QKeySequence(Qt::Key_F1)),
+            &QAction::triggered, this, &TForm1::ShowGuide);
+    connect(AddAction(help, "AboutAction", QStringLiteral("Ü&ber Kristallbeugung"), QKeySequence()),
             &QAction::triggered, this, &TForm1::AboutClick);
 }
 

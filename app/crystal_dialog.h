@@ -14,7 +14,7 @@ class QPushButton;
 namespace kb {
 
 // The menu entry that opens the dialog.
-inline constexpr const char* kCrystalMenuEntry = "Kristall und Strahlung …";
+inline constexpr const char* kCrystalMenuEntry = "&Kristall und Strahlung …";
 
 // "Kristall und Strahlung": a, b, gamma and lambda with lattice and radiation
 // presets. The dialog checks a choice itself, marks the fields out of range

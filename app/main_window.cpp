@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -124,12 +125,15 @@ QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, Q
 TForm1::TForm1()
 {
     setObjectName(QStringLiteral("Form1"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/kristallbeugung.svg")));
     SetCaption(QStringLiteral("Kein Experiment aktiv"));
     setFont(ControlFont(QString::fromLatin1(kWindowFace), kWindowFontPx));
     SetBackground(this, palette().color(QPalette::Button));
-    BuildMenuBar();
     BuildLayout();
+    BuildMenuBar();
     WireEvents();
+    SetUpKeys();
+    SetUpAccessibility();
     // The sizes of the layout are those of the client area below the menu bar.
     setMinimumSize(kMinWindowWidthPx, kMinWindowHeightPx + ClientTop());
     resize(kInitialClientWidthPx, kInitialClientHeightPx + ClientTop());
@@ -404,6 +408,8 @@ void TForm1::DrawScene()
     const Readouts readouts = kb::DrawScene(state_, input, canvas_);
     canvas_.RecycleList(drawingArea_->ShowList(canvas_.TakeList()));
     ApplyReadouts(readouts, input.decimalSeparator);
+    SyncMenuStates();
+    DescribePicture();
     ++scenePassCount_;
 }
 
@@ -475,8 +481,11 @@ void TForm1::ApplyReadouts(const Readouts& r, const std::string& decimalSeparato
     const QString omegaText = QString::fromStdString(r.omegaText);
     Edit3->resize(r.omegaWidth, r.omegaHeight);
     Edit3->setFont(readoutFonts_.omega);
-    Edit3->setText(omegaText);
-    Edit3->setCursorPosition(0);
+    // A screen reader hears a readout when its text changes, not every pass.
+    if (Edit3->text() != omegaText) {
+        Edit3->setText(omegaText);
+        Edit3->setCursorPosition(0);
+    }
     // Edit4 keeps its place and font while no reflex is active, unless the
     // drawing area has changed size since: then it takes those of the new size.
     const QSize viewSize(RoundHalfEven(state_.ViewWidth), RoundHalfEven(state_.ViewHeight));
@@ -486,7 +495,7 @@ void TForm1::ApplyReadouts(const Readouts& r, const std::string& decimalSeparato
         Edit4->setFont(readoutFonts_.reflex);
         edit4PlacedFor_ = viewSize;
     }
-    if (r.reflexTextChanged) {
+    if (r.reflexTextChanged && Edit4->text() != QString::fromStdString(r.reflexText)) {
         Edit4->setText(QString::fromStdString(r.reflexText));
         Edit4->setCursorPosition(0);
     }
@@ -495,9 +504,17 @@ void TForm1::ApplyReadouts(const Readouts& r, const std::string& decimalSeparato
         ListBox1->setGeometry(r.listGeometry.left, r.listGeometry.top, r.listGeometry.width,
                               r.listGeometry.height);
         ListBox1->setFont(readoutFonts_.list);
-        ListBox1->clear();
+        QStringList lines;
         for (const std::string& line : r.listLines) {
-            ListBox1->addItem(QString::fromStdString(line));
+            lines << QString::fromStdString(line);
+        }
+        bool same = ListBox1->count() == lines.size();
+        for (int i = 0; same && i < lines.size(); ++i) {
+            same = ListBox1->item(i)->text() == lines[i];
+        }
+        if (!same) {
+            ListBox1->clear();
+            ListBox1->addItems(lines);
         }
     }
     ListBox1->setVisible(r.listVisible);

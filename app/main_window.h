@@ -17,6 +17,7 @@
 
 class QAction;
 class QButtonGroup;
+class QMenu;
 class QMenuBar;
 class QShortcut;
 class QCheckBox;
@@ -27,6 +28,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
+class QTextBrowser;
 class QTimer;
 
 namespace kb {
@@ -104,6 +106,8 @@ public:
     void PrintClick();
     void SetFullScreen(bool on);
     void AboutClick();
+    // "Anleitung": the guide beside the window.
+    void ShowGuide();
 
     // The drawing area's size in logical pixels: the client area below the
     // menu bar, left of the panel.
@@ -177,9 +181,17 @@ public:
 
     QMenuBar* menuBar_ = nullptr;
     QAction* fullScreenAction_ = nullptr;
+    QAction* saveValuesAction_ = nullptr;
+    QAction* rotateAction_ = nullptr;
+    QAction* nextReflexAction_ = nullptr;
+    QAction* groundAction_ = nullptr;
+    QAction* fasterAction_ = nullptr;
+    QAction* slowerAction_ = nullptr;
     QShortcut* leaveFullScreen_ = nullptr;
+    QTextBrowser* guide_ = nullptr;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -192,6 +204,13 @@ private:
     // Asks before a crystal change throws the recorded peaks away.
     bool ConfirmDiscardPeaks();
     void BuildMenuBar();
+    void BuildRotationActions(QMenu* menu);
+    void SetUpKeys();
+    void SetUpAccessibility();
+    // Tells a screen reader in words what the picture shows, when that changes.
+    void DescribePicture();
+    // Enables the menu's entries as the panel and the recorded peaks allow.
+    void SyncMenuStates();
     void ReportFailure(const QString& title, const QString& message);
     void WireEvents();
     void ApplyReadouts(const Readouts& readouts, const std::string& decimalSeparator);
