@@ -20,6 +20,7 @@
 #include <numbers>
 
 #include "crystal_dialog.h"
+#include "file_names.h"
 #include "main_window.h"
 #include "model/rotation.h"
 #include "paint/picture_export.h"
@@ -39,7 +40,7 @@ QString DefaultFolder()
 // A file name for the picture of the current lesson, e.g. "Experiment 8".
 QString SuggestedName(const QString& caption)
 {
-    QString name = caption.section(QLatin1Char(':'), 0, 0).trimmed();
+    QString name = SafeFileName(caption.section(QLatin1Char(':'), 0, 0));
     if (name.isEmpty()) {
         name = QString::fromLatin1(kProgramName);
     }
@@ -159,25 +160,29 @@ void TForm1::ReportFailure(const QString& title, const QString& message)
 
 void TForm1::SavePictureClick()
 {
-    const QString png = QStringLiteral("PNG-Bild (*.png)");
-    const QString svg = QStringLiteral("SVG-Grafik (*.svg)");
-    const QString pdf = QStringLiteral("PDF-Dokument (*.pdf)");
-    QString filter = png;
+    // One filter per format, the raster formats as far as this system writes them.
+    QStringList filters = {QStringLiteral("PNG-Bild (*.png)")};
+    const QStringList images = ImageSuffixes();
+    for (const QString& suffix : images) {
+        filters << QStringLiteral("%1-Bild (*.%2)").arg(suffix.toUpper(), suffix);
+    }
+    filters << QStringLiteral("SVG-Grafik (*.svg)") << QStringLiteral("PDF-Dokument (*.pdf)");
+    QString filter = filters.front();
     QString fileName = QFileDialog::getSaveFileName(
         this, QStringLiteral("Bild speichern"),
         DefaultFolder() + QLatin1Char('/') + SuggestedName(windowTitle()) + QStringLiteral(".png"),
-        png + QStringLiteral(";;") + svg + QStringLiteral(";;") + pdf, &filter);
+        filters.join(QStringLiteral(";;")), &filter);
     if (fileName.isEmpty()) {
         return;
     }
-    std::optional<PictureFormat> format = PictureFormatOf(fileName);
+    if (QFileInfo(fileName).suffix().isEmpty()) {
+        // No extension: the one of the chosen filter.
+        fileName += QLatin1Char('.') + filter.section(QStringLiteral("*."), 1).chopped(1);
+    }
+    const std::optional<PictureFormat> format = PictureFormatOf(fileName);
     if (!format) {
-        // No known extension: the one of the chosen filter.
-        const QString suffix = filter == svg
-                                   ? QStringLiteral(".svg")
-                                   : (filter == pdf ? QStringLiteral(".pdf") : QStringLiteral(".png"));
-        fileName += suffix;
-        format = PictureFormatOf(fileName);
+        ReportFailure(QStringLiteral("Bild speichern"), UnknownPictureFormatMessage(fileName));
+        return;
     }
     const QString problem =
         SavePicture(fileName, *format, LatestPass(), ViewSize(), drawingArea_->devicePixelRatioF(),
@@ -191,6 +196,7 @@ void TForm1::CopyPictureClick()
 {
     QApplication::clipboard()->setImage(
         PaintImage(LatestPass(), ViewSize(), drawingArea_->devicePixelRatioF(), drawingArea_->Cache()));
+    ShowNotice(QStringLiteral("Bild in die Zwischenablage kopiert"));
 }
 
 void TForm1::SaveValuesClick()
@@ -214,7 +220,7 @@ void TForm1::SaveValuesClick()
 void TForm1::PrintClick()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(windowTitle());
+    printer.setDocName(SafeFileName(windowTitle()));  // the name a PDF printer suggests
     const QSize view = ViewSize();
     printer.setPageOrientation(view.width() >= view.height() ? QPageLayout::Landscape
                                                              : QPageLayout::Portrait);

@@ -40,7 +40,8 @@ void TForm1::Button9Click()
         SetCaption(QStringLiteral("Unbekanntes Experiment"));
         return;
     }
-    if (experiment->number >= 1 && state_.Crystal != kStandardCrystal) {
+    const bool restoresStandard = experiment->number >= 1 && state_.Crystal != kStandardCrystal;
+    if (restoresStandard) {
         // The lessons are written for the standard crystal; 0 and -1 keep the chosen one.
         ChangeCrystal(state_, kStandardCrystal);
     }
@@ -75,6 +76,10 @@ void TForm1::Button9Click()
         "Experiment " + std::to_string(experiment->number) + ": " + std::string(experiment->title);
     SetCaption(QString::fromStdString(state_.ExperimentTitle));
     DrawScene();
+    if (restoresStandard) {
+        ShowNotice(QStringLiteral(
+            "Diese Lektion arbeitet mit dem Standardkristall; der gewählte Kristall ist zurückgesetzt."));
+    }
 }
 
 }  // namespace kb

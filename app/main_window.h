@@ -23,6 +23,7 @@ class QShortcut;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -106,6 +107,8 @@ public:
     void PrintClick();
     void SetFullScreen(bool on);
     void AboutClick();
+    // Shows `text` for a few seconds over a corner of the drawing area.
+    void ShowNotice(const QString& text);
     // "Anleitung": the guide beside the window.
     void ShowGuide();
 
@@ -189,6 +192,8 @@ public:
     QAction* slowerAction_ = nullptr;
     QShortcut* leaveFullScreen_ = nullptr;
     QTextBrowser* guide_ = nullptr;
+    QLabel* notice_ = nullptr;
+    QTimer* noticeTimer_ = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
