@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kGuideWidthPx = 520;
 constexpr int kGuideGapPx = 8;
+constexpr QSize kGuideMinimum(320, 240);
 
 }  // namespace
 
@@ -27,13 +28,22 @@ void TForm1::ShowGuide()
         guide_->setAccessibleName(QStringLiteral("Anleitung"));
         guide_->setOpenExternalLinks(true);
         guide_->setSource(QUrl(QStringLiteral("qrc:/guide/anleitung.html")));
-        // Beside the main window where the screen has room, else over its edge.
+        // Beside the main window where the screen has room, right or left;
+        // on a small screen over the left of the picture, so that the panel
+        // stays in reach.
         const QRect frame = frameGeometry();
-        const QRect wanted(frame.right() + 1 + kGuideGapPx, frame.top(), kGuideWidthPx, frame.height());
-        const QScreen* onScreen = screen();
-        guide_->setGeometry(onScreen != nullptr
-                                ? FitIntoScreen(wanted, QSize(320, 240), onScreen->availableGeometry())
-                                : wanted);
+        QRect wanted(frame.right() + 1 + kGuideGapPx, frame.top(), kGuideWidthPx, frame.height());
+        if (const QScreen* onScreen = screen()) {
+            const QRect available = onScreen->availableGeometry();
+            if (!available.contains(wanted)) {
+                wanted.moveRight(frame.left() - 1 - kGuideGapPx);
+            }
+            if (!available.contains(wanted)) {
+                wanted.moveLeft(available.left());
+            }
+            wanted = FitIntoScreen(wanted, kGuideMinimum, available);
+        }
+        guide_->setGeometry(wanted);
     }
     guide_->show();
     guide_->raise();
