@@ -4,14 +4,15 @@
 #   ./kb.sh run        start the program
 #   ./kb.sh test       run the whole test suite
 #   ./kb.sh test-asan  run the suite under AddressSanitizer and UBSan
+#   ./kb.sh package    build in release mode and write a Debian package
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode="${1:-}"
 case "$mode" in
-run | test | test-asan) ;;
+run | test | test-asan | package) ;;
 *)
-    echo "usage: $0 run | test | test-asan" >&2
+    echo "usage: $0 run | test | test-asan | package" >&2
     exit 64
     ;;
 esac
@@ -23,6 +24,10 @@ packages=(
     xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream
 )
+if [ "$mode" = package ]; then
+    # dpkg-shlibdeps (dpkg-dev) finds the dependencies; file tells CPack what to strip.
+    packages+=(dpkg-dev file lintian)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -40,12 +45,24 @@ fi
 
 preset=dev
 if [ "$mode" = test-asan ]; then preset=asan; fi
+if [ "$mode" = package ]; then preset=release; fi
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 cmake --preset "$preset" -DKB_WERROR="$werror" >/dev/null
 cmake --build --preset "$preset" -j "$jobs"
+
+if [ "$mode" = package ]; then
+    # CPack prints the package it wrote; its path is the last line we print.
+    deb="$(cd "build/$preset" && cpack -G DEB | sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' | tail -n 1)"
+    if [ -z "$deb" ] || [ ! -f "$deb" ]; then
+        echo "CPack wrote no package." >&2
+        exit 1
+    fi
+    echo "$deb"
+    exit 0
+fi
 
 if [ "$mode" = run ]; then
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then

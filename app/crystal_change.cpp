@@ -2,39 +2,23 @@
 #include <QPushButton>
 
 #include "crystal_dialog.h"
-#include "crystal_text.h"
 #include "main_window.h"
 #include "model/diffractogram.h"
 
 namespace kb {
-
-CrystalCheck TForm1::ApplyCrystal(const CrystalParams& crystal)
-{
-    if (crystal == state_.Crystal) {
-        return CheckCrystal(crystal);  // the lesson, its rotation and its peaks go on
-    }
-    const CrystalCheck check = ChangeCrystal(state_, crystal);
-    if (!check.accepted) {
-        return check;
-    }
-    StopRotation();
-    SetCaption(captionBase_);
-    DrawScene();
-    return check;
-}
 
 void TForm1::ShowCrystalDialog()
 {
     if (crystalDialog_ == nullptr) {
         crystalDialog_ =
             new CrystalDialog(this, [this](const CrystalParams& c) -> std::optional<CrystalCheck> {
-                if (c != state_.Crystal && AnyPeakRecorded(state_) && !ConfirmDiscardPeaks()) {
+                if (c != State().Crystal && AnyPeakRecorded(State()) && !ConfirmDiscardPeaks()) {
                     return std::nullopt;
                 }
                 return ApplyCrystal(c);
             });
     }
-    crystalDialog_->SetCrystal(state_.Crystal);
+    crystalDialog_->SetCrystal(State().Crystal);
     crystalDialog_->open();
 }
 
@@ -50,12 +34,6 @@ bool TForm1::ConfirmDiscardPeaks()
     box.setEscapeButton(cancel);
     box.exec();
     return box.clickedButton() == discard;
-}
-
-void TForm1::SetCaption(const QString& base)
-{
-    captionBase_ = base;
-    setWindowTitle(base + CrystalCaptionSuffix(state_.Crystal, QLocale()));
 }
 
 }  // namespace kb

@@ -45,7 +45,7 @@ void TForm1::SetUpAccessibility()
 void TForm1::DescribePicture()
 {
     const QString description =
-        QString::fromStdString(DescribeScene(state_, QLocale().decimalPoint().toStdString()));
+        QString::fromStdString(DescribeScene(State(), QLocale().decimalPoint().toStdString()));
     if (description != drawingArea_->accessibleDescription()) {
         drawingArea_->setAccessibleDescription(description);
         QAccessibleEvent changed(drawingArea_, QAccessible::DescriptionChanged);

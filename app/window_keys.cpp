@@ -33,8 +33,8 @@ QAction* AddRotationAction(QMenu* menu, const char* name, const QString& text,
 void TForm1::BuildRotationActions(QMenu* menu)
 {
     menu->addSeparator();
-    rotateAction_ =
-        AddRotationAction(menu, "RotateAction", QString(), {QKeySequence(Qt::CTRL | Qt::Key_R)}, Button3);
+    rotateAction_ = AddRotationAction(menu, "RotateAction", QStringLiteral("&Drehung starten"),
+                                      {QKeySequence(Qt::CTRL | Qt::Key_R)}, Button3);
     nextReflexAction_ = AddRotationAction(menu, "NextReflexAction", QStringLiteral("&Nächster Reflex"),
                                           {QKeySequence(Qt::CTRL | Qt::Key_N)}, Button6);
     groundAction_ = AddRotationAction(menu, "GroundPositionAction", QStringLiteral("&Grundposition"),
@@ -83,10 +83,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 // is off in the menu too, and there are values to save once a peak is recorded.
 void TForm1::SyncMenuStates()
 {
-    if (rotateAction_ == nullptr) {
+    if (rotateAction_ == nullptr || !session_) {
         return;
     }
-    const bool running = Timer1->isActive();
+    const bool running = session_->TimerRunning();
     rotateAction_->setText(running ? QStringLiteral("&Drehung anhalten")
                                    : QStringLiteral("&Drehung starten"));
     const std::pair<QAction*, QPushButton*> pairs[] = {{rotateAction_, Button3},
@@ -95,9 +95,9 @@ void TForm1::SyncMenuStates()
                                                        {fasterAction_, Button2},
                                                        {slowerAction_, Button8}};
     for (const auto& [action, button] : pairs) {
-        action->setEnabled(initialised_ && button->isVisibleTo(this));
+        action->setEnabled(IsInitialised() && button->isVisibleTo(this));
     }
-    saveValuesAction_->setEnabled(initialised_ && AnyPeakRecorded(state_));
+    saveValuesAction_->setEnabled(IsInitialised() && AnyPeakRecorded(State()));
 }
 
 }  // namespace kb

@@ -16,6 +16,17 @@ constexpr int kNoticeMarginPx = 8;
 
 }  // namespace
 
+void TForm1::Button9Click()
+{
+    const bool otherCrystal = State().Crystal != kStandardCrystal;
+    session_->Button9Click();
+    if (otherCrystal && State().Crystal == kStandardCrystal) {
+        ShowNotice(
+            QStringLiteral("Diese Lektion arbeitet mit dem Standardkristall; der gewählte Kristall ist "
+                           "zurückgesetzt."));
+    }
+}
+
 void TForm1::ShowNotice(const QString& text)
 {
     if (notice_ == nullptr) {

@@ -7,10 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/crystal_text.h"
-#include "app/experiments.h"
 #include "app/file_names.h"
 #include "app_test_support.h"
+#include "lesson/crystal_caption.h"
+#include "lesson/experiments.h"
 #include "paint/picture_export.h"
 
 using kb::TForm1;
@@ -78,7 +78,7 @@ void FilesTest::suggestedNamesAreSafe()
     for (const kb::Experiment& lesson : kb::ExperimentCatalogue()) {
         captions << QStringLiteral("Experiment %1: ").arg(lesson.number) +
                         QString::fromUtf8(lesson.title.data(), qsizetype(lesson.title.size())) +
-                        kb::CrystalCaptionSuffix({300, 300, 90, 70.93f}, QLocale());
+                        QString::fromStdString(kb::CrystalCaptionSuffix({300, 300, 90, 70.93f}, ","));
     }
     for (const QString& caption : captions) {
         const QString name = kb::SafeFileName(caption);

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "app/experiments.h"
 #include "app_test_support.h"
+#include "lesson/experiments.h"
 
 using kb::TForm1;
 using namespace kbtest;

@@ -13,9 +13,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/experiments.h"
 #include "app/up_down.h"
 #include "app_test_support.h"
+#include "lesson/experiments.h"
 
 using kb::TForm1;
 using namespace kbtest;
