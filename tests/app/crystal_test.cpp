@@ -76,7 +76,6 @@ private slots:
     void editingMakesFree();
     void refusedAndMarked_data();
     void refusedAndMarked();
-    void standardOnlyFills();
     void decimalsEitherWay_data();
     void decimalsEitherWay();
     void unchangedOkKeepsTheLesson_data();
@@ -186,19 +185,6 @@ void CrystalTest::refusedAndMarked()
     rig.dialog.okButton->click();
     QCOMPARE(rig.applied.size(), 1);
     QVERIFY(!rig.dialog.isVisible());
-}
-
-void CrystalTest::standardOnlyFills()
-{
-    DialogRig rig;
-    rig.dialog.show();
-    rig.dialog.SetCrystal(kSquareMo);
-    rig.dialog.standardButton->click();
-    QVERIFY(rig.applied.isEmpty());
-    QVERIFY(rig.dialog.Crystal() == kb::kStandardCrystal);
-    QTest::keyClick(&rig.dialog, Qt::Key_Escape);
-    QVERIFY(!rig.dialog.isVisible());
-    QVERIFY(rig.applied.isEmpty());
 }
 
 void CrystalTest::decimalsEitherWay_data()

@@ -7,8 +7,8 @@
 #include <array>
 #include <cmath>
 
-#include "app_test_support.h"
 #include "lesson/feature_codes.h"
+#include "app_test_support.h"
 
 using kb::TForm1;
 using namespace kbtest;
