@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QLocale>
 #include <QMenu>
@@ -16,9 +17,11 @@
 #include <QPrinter>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
+#include "command_line.h"
 #include "crystal_dialog.h"
 #include "file_names.h"
 #include "main_window.h"
@@ -55,6 +58,37 @@ QAction* AddAction(QMenu* menu, const char* name, const QString& text, const QKe
         action->setShortcut(shortcut);
     }
     return action;
+}
+
+// Asks how many device pixels a raster picture gets per pixel of the screen one:
+// more for print and posters, lines and text growing with the picture.
+// Returns 0 when the user cancels.
+qreal AskPictureScale(QWidget* parent, QSize view, qreal screenRatio)
+{
+    QStringList items;
+    QList<int> factors;
+    for (const int factor : {1, 2, 4, kMaxPictureScale}) {
+        const QSize pixels = (QSizeF(view) * screenRatio * factor).toSize();
+        if (factor > 1 && std::max(pixels.width(), pixels.height()) > kMaxViewSidePx) {
+            break;
+        }
+        factors.append(factor);
+        items.append(factor == 1 ? QStringLiteral("wie auf dem Bildschirm: %1 × %2 Pixel")
+                                       .arg(pixels.width())
+                                       .arg(pixels.height())
+                                 : QStringLiteral("%1-fach: %2 × %3 Pixel")
+                                       .arg(factor)
+                                       .arg(pixels.width())
+                                       .arg(pixels.height()));
+    }
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(parent, QStringLiteral("Bild speichern"),
+                              QStringLiteral("Auflösung des Bildes:"), items, 0, false, &ok);
+    if (!ok) {
+        return 0.0;
+    }
+    return screenRatio * factors.value(static_cast<int>(items.indexOf(chosen)), 1);
 }
 
 }  // namespace
@@ -184,9 +218,15 @@ void TForm1::SavePictureClick()
         ReportFailure(QStringLiteral("Bild speichern"), UnknownPictureFormatMessage(fileName));
         return;
     }
-    const QString problem =
-        SavePicture(fileName, *format, LatestPass(), ViewSize(), drawingArea_->devicePixelRatioF(),
-                    PictureDescription(), drawingArea_->Cache());
+    qreal ratio = drawingArea_->devicePixelRatioF();
+    if (*format == PictureFormat::Png || *format == PictureFormat::Image) {
+        ratio = AskPictureScale(this, ViewSize(), ratio);
+        if (ratio <= 0.0) {
+            return;
+        }
+    }
+    const QString problem = SavePicture(fileName, *format, LatestPass(), ViewSize(), ratio,
+                                        PictureDescription(), drawingArea_->Cache());
     if (!problem.isEmpty()) {
         ReportFailure(QStringLiteral("Bild speichern"), problem);
     }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -121,6 +122,12 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
             .arg(kMinWindowWidthPx - kPanelWidthPx)
             .arg(kMinWindowHeightPx),
         QStringLiteral("BxH"));
+    const QCommandLineOption scale(
+        QStringList{QStringLiteral("scale")},
+        QStringLiteral("Schreibt ein PNG mit F-mal so vielen Pixeln je Richtung, Linien und Schrift "
+                       "mitvergrößert (1 bis %1, Vorgabe 1), etwa für Druck und Poster.")
+            .arg(kMaxPictureScale),
+        QStringLiteral("F"));
     const QCommandLineOption picture(
         QStringList{QStringLiteral("export")},
         QStringLiteral("Schreibt das Bild als PNG, JPEG, BMP, SVG oder PDF (nach der Endung)."),
@@ -135,7 +142,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption wavelength(QStringList{QStringLiteral("wavelength")},
                                         QStringLiteral("Wellenlänge in pm (Vorgabe 154.051, Cu Kα1)."),
                                         QStringLiteral("L"));
-    parser.addOptions({experiment, turn, size, lattice, wavelength, picture, values});
+    parser.addOptions({experiment, turn, size, scale, lattice, wavelength, picture, values});
 
     if (!parser.parse(arguments)) {
         return Fail(parser.errorText());
@@ -240,6 +247,24 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
             return Fail(QStringLiteral("--export: ") + UnknownPictureFormatMessage(request.picturePath));
         }
     }
+    if (parser.isSet(scale)) {
+        bool ok = false;
+        const int factor = parser.value(scale).trimmed().toInt(&ok);
+        if (!ok || factor < 1 || factor > kMaxPictureScale) {
+            return Fail(QStringLiteral("--scale %1: erwartet wird eine ganze Zahl von 1 bis %2.")
+                            .arg(parser.value(scale))
+                            .arg(kMaxPictureScale));
+        }
+        const QSize view = request.viewSize.value_or(QSize(kDefaultViewWidthPx, kDefaultViewHeightPx));
+        if (std::max(view.width(), view.height()) * factor > kMaxViewSidePx) {
+            return Fail(QStringLiteral("--scale %1: das Bild hätte %2x%3 Pixel, höchstens %4 je Seite gehen.")
+                            .arg(factor)
+                            .arg(view.width() * factor)
+                            .arg(view.height() * factor)
+                            .arg(kMaxViewSidePx));
+        }
+        request.pictureScale = factor;
+    }
     if (parser.isSet(values)) {
         request.valuesPath = parser.value(values);
         if (QFileInfo(request.valuesPath).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) != 0) {
@@ -300,7 +325,7 @@ QString WriteExports(const CommandLineRequest& request, TForm1& form)
         PaintCache cache;
         const QString problem =
             SavePicture(request.picturePath, *PictureFormatOf(request.picturePath), form.LatestPass(),
-                        form.ViewSize(), 1.0, form.PictureDescription(), cache);
+                        form.ViewSize(), request.pictureScale, form.PictureDescription(), cache);
         if (!problem.isEmpty()) {
             return Problem(problem);
         }

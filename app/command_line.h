@@ -13,8 +13,11 @@ class TForm1;
 
 inline constexpr int kDefaultViewWidthPx = 615;
 inline constexpr int kDefaultViewHeightPx = 568;
-// The largest picture the command line makes, logical px per side.
+// The largest picture the command line makes, logical px per side; also the
+// largest PNG, device px per side.
 inline constexpr int kMaxViewSidePx = 16384;
+// A PNG holds up to this many device pixels per logical pixel each way.
+inline constexpr int kMaxPictureScale = 8;
 
 // What the command line asks for, checked: every value is usable.
 struct CommandLineRequest {
@@ -23,6 +26,7 @@ struct CommandLineRequest {
     std::optional<QSize> viewSize;         // logical px of the drawing area
     std::optional<CrystalParams> crystal;  // set before the lesson; none for the standard
     QString picturePath;                   // .png, .svg or .pdf; empty for none
+    int pictureScale = 1;                  // device px per logical px of a PNG, 1 to 8
     QString valuesPath;                    // .csv; empty for none
 
     bool Exports() const { return !picturePath.isEmpty() || !valuesPath.isEmpty(); }

@@ -5,6 +5,7 @@
 #include "crystal_caption.h"
 #include "model/diffractogram.h"
 #include "model/rotation.h"
+#include "render/pass_geometry.h"
 #include "render/readouts.h"
 
 namespace kb {
@@ -98,7 +99,9 @@ void Session::DrawScene()
 
 void Session::FitReadoutFonts(const Readouts& r, const std::string& decimalSeparator)
 {
-    const int viewWidth = RoundHalfEven(state_.ViewWidth);
+    // The fonts follow the scene's scale: the width it is laid out for, which
+    // on a wide drawing area its height sets.
+    const int viewWidth = RoundHalfEven(static_cast<double>(state_.ViewScale) * kWorldWidth);
     if (fontsFitForWidth_ == viewWidth && fontsFitForSeparator_ == decimalSeparator) {
         return;
     }

@@ -62,14 +62,13 @@ struct SimState {
     float AStar = 0.0f;  // |a*| times Lambda, no unit
     float BStar = 0.0f;  // |b*| times Lambda, no unit
 
-    // Extent of the drawn direct lattice (lattice indices along a and b) and the
-    // world units drawn per pm, fitted to the crystal at the start of every
-    // scene pass: -4..4, -3..3 and 1 for the standard crystal.
+    // Extent of the drawn direct lattice (lattice indices along a and b), fitted
+    // to the crystal at the start of every scene pass: -4..4 and -3..3 for the
+    // standard crystal.
     int LatticeIMin = 0;
     int LatticeIMax = 0;
     int LatticeJMin = 0;
     int LatticeJMax = 0;
-    float LatticeDrawScale = 1.0f;
 
     // Pens and colours.
     Colour PrimaryBeamColour = 0;

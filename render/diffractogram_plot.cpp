@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "layers.h"
@@ -15,6 +16,14 @@ constexpr float kLabelZeroXWorld = 267.5f;
 constexpr float kLabelMiddleXWorld = 3015.0f;
 constexpr float kLabelEndXWorld = 5942.5f;
 constexpr int kNewPeakPenPx = 3;
+// The curve rises at most this share of the drawing area's height above its
+// axis, or as high as the standard crystal's curve can, whichever is more:
+// overlapping peaks of some crystals would otherwise run through the Ewald
+// construction, and the standard's curve keeps its true height. After a full
+// turn five of its peaks add up to 2.97 near 2Theta = 102 degrees, 1781
+// world units, which is more than a fifth of the area on the default window.
+constexpr double kCurveBandShare = 0.2;
+constexpr double kStandardCurveTopWorld = 1800.0;
 
 }  // namespace
 
@@ -28,7 +37,12 @@ void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak)
     const double scale = s.ViewScale;
     const float sx = Single(kPlotSpanWorld * scale / kPlotFullAngleDeg);
     const float x0 = Single(kPlotZeroXWorld * scale);
-    const float sy = Single(kIntensityUnitWorld * scale);
+    float sy = Single(kIntensityUnitWorld * scale);
+    const float highest = *std::max_element(s.Diffractogram.begin(), s.Diffractogram.end());
+    const double band = std::max(kCurveBandShare * s.ViewHeight, kStandardCurveTopWorld * scale);
+    if (static_cast<double>(sy) * highest > band) {
+        sy = Single(band / highest);
+    }
     const float y0 = Single(kPlotBaselineWorld * scale);
     const auto screenX = [&](double angle) { return RoundHalfEven(static_cast<double>(sx) * angle + x0); };
     const auto screenY = [&](double value) {
@@ -38,7 +52,8 @@ void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak)
     float a = 0.0f;
     for (int i = 0; i + 1 < kDiffractogramBins; ++i) {
         canvas.MoveTo(screenX(a), screenY(s.Diffractogram[static_cast<std::size_t>(i)]));
-        canvas.LineTo(screenX(static_cast<double>(a) + 0.3), screenY(s.Diffractogram[static_cast<std::size_t>(i + 1)]));
+        canvas.LineTo(screenX(static_cast<double>(a) + 0.3),
+                      screenY(s.Diffractogram[static_cast<std::size_t>(i + 1)]));
         a = Single(static_cast<double>(a) + 0.3);
     }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace kb {
@@ -10,7 +11,7 @@ namespace {
 constexpr int kStandardIMax = 4;
 constexpr int kStandardJMax = 3;
 
-// Half the longer diagonal of the drawn parallelogram.
+// Half the longer diagonal of the drawn parallelogram: the radius it sweeps.
 double SweepRadius(double a, double b, double gammaDeg, int iMax, int jMax)
 {
     const double u = iMax * a;
@@ -19,20 +20,49 @@ double SweepRadius(double a, double b, double gammaDeg, int iMax, int jMax)
     return std::sqrt(u * u + v * v + 2.0 * u * v * std::fabs(cosGamma));
 }
 
+double BlockArea(double a, double b, double gammaDeg, int iMax, int jMax)
+{
+    return 4.0 * iMax * a * jMax * b * std::sin(gammaDeg * std::numbers::pi / 180.0);
+}
+
 }  // namespace
 
 LatticeFit FitDirectLattice(const CrystalParams& crystal)
 {
     const double a = crystal.LatticeA;
     const double b = crystal.LatticeB;
-    // Scales a cell to the standard cell's mean size; exactly 1 for the standard lattice.
-    const double cell = std::sqrt(static_cast<double>(kLatticeAPm) * kLatticeBPm / (a * b));
-    LatticeFit fit;
-    fit.IMax = std::max(1, RoundHalfEven(kStandardIMax * static_cast<double>(kLatticeAPm) / (a * cell)));
-    fit.JMax = std::max(1, RoundHalfEven(kStandardJMax * static_cast<double>(kLatticeBPm) / (b * cell)));
-    fit.Scale = Single(SweepRadius(kLatticeAPm, kLatticeBPm, kGammaDeg, kStandardIMax, kStandardJMax) /
-                       SweepRadius(a, b, crystal.GammaDeg, fit.IMax, fit.JMax));
-    return fit;
+    const double gamma = crystal.GammaDeg;
+    const double reach = SweepRadius(kLatticeAPm, kLatticeBPm, kGammaDeg, kStandardIMax, kStandardJMax);
+    const double area = BlockArea(kLatticeAPm, kLatticeBPm, kGammaDeg, kStandardIMax, kStandardJMax);
+    const double shape = (kStandardIMax * static_cast<double>(kLatticeAPm)) / (kStandardJMax * kLatticeBPm);
+    // Of the blocks that stay within the standard's circle, the one closest to
+    // its area and proportions; the standard block itself scores 0.
+    LatticeFit best{1, 1};
+    double bestScore = std::numeric_limits<double>::infinity();
+    const int iLimit = std::max(1, static_cast<int>(reach / a));
+    const int jLimit = std::max(1, static_cast<int>(reach / b));
+    for (int i = 1; i <= iLimit; ++i) {
+        for (int j = 1; j <= jLimit; ++j) {
+            if (SweepRadius(a, b, gamma, i, j) > reach) {
+                continue;
+            }
+            const double areaError = std::log(BlockArea(a, b, gamma, i, j) / area);
+            const double shapeError = std::log(i * a / (j * b) / shape);
+            const double score = areaError * areaError + shapeError * shapeError;
+            if (score < bestScore) {
+                bestScore = score;
+                best = LatticeFit{i, j};
+            }
+        }
+    }
+    return best;
+}
+
+int SceneWidthPx(int viewWidthPx, int viewHeightPx)
+{
+    const int baseY = viewHeightPx - kBaseYMarginPx;
+    const double fitting = std::floor(static_cast<double>(baseY) * kWorldWidth / kSceneTopWorld);
+    return fitting < viewWidthPx ? std::max(1, static_cast<int>(fitting)) : viewWidthPx;
 }
 
 PassGeometry ComputePassGeometry(SimState& s, int viewWidthPx, int viewHeightPx)
@@ -43,11 +73,12 @@ PassGeometry ComputePassGeometry(SimState& s, int viewWidthPx, int viewHeightPx)
     s.LatticeIMax = fit.IMax;
     s.LatticeJMin = -fit.JMax;
     s.LatticeJMax = fit.JMax;
-    s.LatticeDrawScale = fit.Scale;
     s.ViewWidth = static_cast<float>(viewWidthPx);
     s.ViewHeight = static_cast<float>(viewHeightPx);
     s.BaseY = RoundHalfEven(s.ViewHeight) - kBaseYMarginPx;
-    s.ViewScale = Single(static_cast<double>(s.ViewWidth) / kWorldWidth);
+    const int sceneWidth = SceneWidthPx(viewWidthPx, viewHeightPx);
+    g.SceneLeftPx = (viewWidthPx - sceneWidth) / 2;
+    s.ViewScale = Single(static_cast<double>(sceneWidth) / kWorldWidth);
     s.InverseScale = Single(1.0 / s.ViewScale);
     s.VF = Single(static_cast<double>(kEwaldRadiusWorld) * s.ViewScale);
 
@@ -55,7 +86,9 @@ PassGeometry ComputePassGeometry(SimState& s, int viewWidthPx, int viewHeightPx)
     s.CrystalPixel = MakePoint(Single(static_cast<double>(s.CrystalCentre.x) * s.ViewScale),
                                Single(static_cast<double>(s.CrystalCentre.y) * s.ViewScale));
     s.ReciprocalOrigin = MakePoint(Single(static_cast<double>(s.CrystalPixel.x) + s.VF), s.CrystalPixel.y);
-    g.PrimaryStart = MakePoint(0.0f, s.CrystalCentre.y);
+    // The beam comes in from the drawing area's left edge, also where the scene is centred.
+    g.PrimaryStart =
+        MakePoint(Single(-g.SceneLeftPx * static_cast<double>(s.InverseScale)), s.CrystalCentre.y);
     g.PrimaryEnd = MakePoint(kPrimaryEndX, s.CrystalCentre.y);
     g.BeamAxisPoint = MakePoint(kPrimaryEndX, 0.0f);
 
@@ -89,8 +122,9 @@ PassGeometry ComputePassGeometry(SimState& s, int viewWidthPx, int viewHeightPx)
     g.ThetaPoint = MakePoint(Single(static_cast<double>(kThetaRayLength) * g.CosTheta),
                              Single(static_cast<double>(kThetaRayLength) * g.SinTheta));
     g.SourcePixel = MakePoint(0.0f, s.CrystalPixel.y);
-    g.BackThetaPixel = MakePoint(Single(static_cast<double>(s.CrystalPixel.x) - static_cast<double>(g.TwoVF) * g.CosTheta),
-                                 Single(static_cast<double>(s.CrystalPixel.y) - static_cast<double>(g.TwoVF) * g.SinTheta));
+    g.BackThetaPixel =
+        MakePoint(Single(static_cast<double>(s.CrystalPixel.x) - static_cast<double>(g.TwoVF) * g.CosTheta),
+                  Single(static_cast<double>(s.CrystalPixel.y) - static_cast<double>(g.TwoVF) * g.SinTheta));
     return g;
 }
 
@@ -104,20 +138,22 @@ Point BeamToPixels(const SimState& s, const Point& beam)
 {
     const float x = Single(static_cast<double>(beam.x) + s.CrystalCentre.x);
     const float y = Single(static_cast<double>(beam.y) + s.CrystalCentre.y);
-    return MakePoint(Single(static_cast<double>(x) * s.ViewScale), Single(static_cast<double>(y) * s.ViewScale));
+    return MakePoint(Single(static_cast<double>(x) * s.ViewScale),
+                     Single(static_cast<double>(y) * s.ViewScale));
 }
 
 Point LatticeToPixels(const SimState& s, const Point& lattice)
 {
-    const float p = Single(static_cast<double>(lattice.x) * s.LatticeA * s.LatticeDrawScale);
-    const float q = Single(static_cast<double>(lattice.y) * s.LatticeB * s.LatticeDrawScale);
+    const float p = Single(static_cast<double>(lattice.x) * s.LatticeA);
+    const float q = Single(static_cast<double>(lattice.y) * s.LatticeB);
     const float u = Single(static_cast<double>(q) * s.CosGamma + p);
     const float v = Single(static_cast<double>(q) * s.SinGamma);
     const float ur = Single(static_cast<double>(u) * s.CosOmega - static_cast<double>(v) * s.SinOmega);
     const float vr = Single(static_cast<double>(u) * s.SinOmega + static_cast<double>(v) * s.CosOmega);
     const float x = Single(static_cast<double>(ur) + s.CrystalCentre.x);
     const float y = Single(static_cast<double>(vr) + s.CrystalCentre.y);
-    return MakePoint(Single(static_cast<double>(x) * s.ViewScale), Single(static_cast<double>(y) * s.ViewScale));
+    return MakePoint(Single(static_cast<double>(x) * s.ViewScale),
+                     Single(static_cast<double>(y) * s.ViewScale));
 }
 
 Point ReciprocalToPixels(const SimState& s, const Point& reciprocal)

@@ -18,6 +18,10 @@ constexpr float kEwaldRingPenWorld = 10.0f;
 constexpr float kEwaldRingRadiusWorld = 40.0f;
 constexpr float kThetaConstructionRadiusWorld = 600.0f;
 constexpr float kThetaConstructionLabelWorld = 150.0f;
+// Near backscatter the tip of the scattering vector comes close to the Ewald
+// corner (at Theta = 90 degrees onto it), and a ray through the rounded tip
+// loses its direction; closer than this the Theta arc ends on its true ray.
+constexpr double kThetaRayMinWorld = 100.0;
 constexpr int kReciprocalAxisWidthPx = 2;
 constexpr const char* kIndexLabelFace = "Arial";
 
@@ -191,8 +195,16 @@ void DrawReciprocalScatteringVector(PassContext& ctx)
         MakePoint(Single(static_cast<double>(s.ReciprocalOrigin.x) - ctx.g.TwoVF), s.ReciprocalOrigin.y);
     ctx.canvas.SetPenColour(kGreen);
     ctx.draw.DrawSegment(corner, tip);
-    ctx.draw.DrawLabelledArc(corner, s.ReciprocalOrigin, tip,
-                             Single(static_cast<double>(kThetaConstructionRadiusWorld) * s.ViewScale),
+    const float radius = Single(static_cast<double>(kThetaConstructionRadiusWorld) * s.ViewScale);
+    Point rayEnd = tip;
+    const double tipDistance =
+        std::hypot(static_cast<double>(tip.x) - corner.x, static_cast<double>(tip.y) - corner.y);
+    if (tipDistance < kThetaRayMinWorld * s.ViewScale) {
+        // The chord from the corner to the tip runs at the angle Theta.
+        rayEnd = MakePoint(Single(static_cast<double>(corner.x) + radius * std::cos(ctx.g.Theta)),
+                           Single(static_cast<double>(corner.y) + radius * std::sin(ctx.g.Theta)));
+    }
+    ctx.draw.DrawLabelledArc(corner, s.ReciprocalOrigin, rayEnd, radius,
                              Single(static_cast<double>(kThetaConstructionLabelWorld) * s.ViewScale),
                              "Theta");
 }

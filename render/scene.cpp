@@ -1,5 +1,7 @@
 #include "scene.h"
 
+#include <vector>
+
 #include "layers.h"
 #include "readouts.h"
 
@@ -8,17 +10,65 @@ namespace {
 
 constexpr float kOmegaArcThresholdRad = 0.04f;  // about 2.3 degrees; smaller arcs are left out
 
+// Hands every operation on to `target`, moved right by `dx` pixels: the scene
+// of a drawing area wider than it can fill, centred.
+class ShiftedCanvas final : public Canvas {
+public:
+    ShiftedCanvas(Canvas& target, int dx) : target_(target), dx_(dx) {}
+
+    void SetPenColour(Colour colour) override { target_.SetPenColour(colour); }
+    void SetPenWidth(int width) override { target_.SetPenWidth(width); }
+    void SetPenStyle(PenStyle style) override { target_.SetPenStyle(style); }
+    void SetBrushColour(Colour colour) override { target_.SetBrushColour(colour); }
+    void SetBrushStyle(BrushStyle style) override { target_.SetBrushStyle(style); }
+    void SetFontFace(std::string_view face) override { target_.SetFontFace(face); }
+    void SetFontHeight(int pixels) override { target_.SetFontHeight(pixels); }
+    void SetFontSize(int points) override { target_.SetFontSize(points); }
+
+    void MoveTo(int x, int y) override { target_.MoveTo(x + dx_, y); }
+    void LineTo(int x, int y) override { target_.LineTo(x + dx_, y); }
+    void Ellipse(int x1, int y1, int x2, int y2) override { target_.Ellipse(x1 + dx_, y1, x2 + dx_, y2); }
+    void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) override
+    {
+        target_.Arc(x1 + dx_, y1, x2 + dx_, y2, x3 + dx_, y3, x4 + dx_, y4);
+    }
+    void Polygon(std::span<const ScreenPoint> points) override
+    {
+        shifted_.assign(points.begin(), points.end());
+        for (ScreenPoint& p : shifted_) {
+            p.x += dx_;
+        }
+        target_.Polygon(shifted_);
+    }
+    void FillRect(int x1, int y1, int x2, int y2) override { target_.FillRect(x1 + dx_, y1, x2 + dx_, y2); }
+    void TextOut(int x, int y, std::string_view text) override { target_.TextOut(x + dx_, y, text); }
+    int TextWidth(std::string_view text) override { return target_.TextWidth(text); }
+    int TextHeight(std::string_view text) override { return target_.TextHeight(text); }
+    void Refresh() override { target_.Refresh(); }
+
+    const Pen& CurrentPen() const override { return target_.CurrentPen(); }
+    const Brush& CurrentBrush() const override { return target_.CurrentBrush(); }
+    const Font& CurrentFont() const override { return target_.CurrentFont(); }
+
+private:
+    Canvas& target_;
+    int dx_;
+    std::vector<ScreenPoint> shifted_;
+};
+
 }  // namespace
 
-Readouts DrawScene(SimState& s, const SceneInput& input, Canvas& canvas)
+Readouts DrawScene(SimState& s, const SceneInput& input, Canvas& areaCanvas)
 {
     const PassGeometry g = ComputePassGeometry(s, input.viewWidthPx, input.viewHeightPx);
     PeakRange newPeak;
 
-    canvas.SetBrushColour(kWhite);
-    canvas.SetBrushStyle(BrushStyle::Solid);
-    canvas.FillRect(0, 0, RoundHalfEven(s.ViewWidth), RoundHalfEven(s.ViewHeight));
-    canvas.SetBrushStyle(BrushStyle::Clear);
+    areaCanvas.SetBrushColour(kWhite);
+    areaCanvas.SetBrushStyle(BrushStyle::Solid);
+    areaCanvas.FillRect(0, 0, RoundHalfEven(s.ViewWidth), RoundHalfEven(s.ViewHeight));
+    areaCanvas.SetBrushStyle(BrushStyle::Clear);
+    ShiftedCanvas shifted(areaCanvas, g.SceneLeftPx);
+    Canvas& canvas = g.SceneLeftPx > 0 ? static_cast<Canvas&>(shifted) : areaCanvas;
 
     const DisplayFlags& flags = input.flags;
     Primitives draw(s, canvas);

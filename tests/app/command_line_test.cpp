@@ -74,6 +74,7 @@ private slots:
     void fullTurnOfAnotherCrystalListsItsTable();
     void svgKeepsShapesAndTexts();
     void pngIsThePictureTheWindowShows();
+    void scaledPngHasTheScaledSize();
 
 private:
     QTemporaryDir dir_;
@@ -102,6 +103,10 @@ void CommandLineTest::badInputEndsWithTwoAndWritesNothing_data()
     QTest::newRow("lesson for the standard crystal")
         << QStringList{"--lattice", "300,300,90", "--experiment", "3", "--export", png};
     QTest::newRow("wavelength not a number") << QStringList{"--wavelength", "Cu", "--export", png};
+    QTest::newRow("scale 9") << QStringList{"--scale", "9", "--export", png};
+    QTest::newRow("scale 2.5") << QStringList{"--scale", "2.5", "--export", png};
+    QTest::newRow("scale past the largest picture")
+        << QStringList{"--size", "4000x3000", "--scale", "5", "--export", png};
 }
 
 void CommandLineTest::badInputEndsWithTwoAndWritesNothing()
@@ -247,6 +252,15 @@ void CommandLineTest::pngIsThePictureTheWindowShows()
     QCOMPARE(form.drawingArea_->size(), QSize(700, 520));
     const QImage shown = OwnPicture(form);
     QCOMPARE(written.convertToFormat(QImage::Format_RGB32), shown.convertToFormat(QImage::Format_RGB32));
+}
+
+// A poster: four times the pixels each way.
+void CommandLineTest::scaledPngHasTheScaledSize()
+{
+    const QString png = dir_.filePath(QStringLiteral("poster.png"));
+    QCOMPARE(Program({"--experiment", "0", "--size", "1200x800", "--scale", "4", "--export", png}).exitCode,
+             0);
+    QCOMPARE(QImage(png).size(), QSize(4800, 3200));
 }
 
 QTEST_MAIN(CommandLineTest)

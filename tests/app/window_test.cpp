@@ -84,6 +84,7 @@ private slots:
     void readoutFontOnePerSize_data();
     void readoutFontOnePerSize();
     void readoutsStayInTheDrawingArea();
+    void readoutFontFollowsTheHeightOfAWideArea();
     void shortWindowScrollsThePanel();
 
     void startUpPanel();
@@ -396,6 +397,23 @@ void WindowTest::readoutsAreReadOnly()
         QTest::keyClick(readout, Qt::Key_Backspace);
         QCOMPARE(readout->text(), text);
         QVERIFY(QAccessible::queryAccessibleInterface(readout)->state().readOnly);
+    }
+}
+
+// On a wide drawing area the height sets the scene's scale, and with it the
+// readouts' size: a taller window of the same width gets larger fonts.
+void WindowTest::readoutFontFollowsTheHeightOfAWideArea()
+{
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    int lowHeight = 0;
+    for (const QSize size : {QSize(1600, 640), QSize(1600, 1000)}) {
+        form.ResizeClient(size);
+        QTRY_COMPARE(form.ClientSize(), size);
+        StartExperiment(form, QStringLiteral("0"));
+        QVERIFY(QFontMetrics(form.Edit3->font()).height() > lowHeight && ShowsWholeText(form.Edit3));
+        lowHeight = QFontMetrics(form.Edit3->font()).height();
     }
 }
 

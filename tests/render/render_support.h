@@ -28,7 +28,7 @@ public:
 
 // A model after the initialisation (as the empty feature list leaves the
 // flags) and a recording surface, with a drawing area of 6350 pixels, so
-// that one world unit is one pixel.
+// that one world unit is one pixel, and tall enough to hold the whole scene.
 struct SceneRig {
     SimState s;
     FakeMetrics metrics;
@@ -41,7 +41,7 @@ struct SceneRig {
         s.ShowIndexLabels = true;
         s.ShowReadouts = false;
         input.viewWidthPx = 6350;
-        input.viewHeightPx = 3200;
+        input.viewHeightPx = 5200;
     }
 
     Readouts Pass()

@@ -1,6 +1,10 @@
+#include <QRect>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
+#include <numeric>
 
 #include "model/crystal_choice.h"
 #include "render_support.h"
@@ -67,7 +71,7 @@ private slots:
             const auto& ops = rig->List().ops;
             QCOMPARE(ops.size(), std::size_t{2});
             QCOMPARE(ops[0].kind, DrawOpKind::FillRect);
-            QCOMPARE(Coords(ops[0], 4), QList<int>({0, 0, 6350, 3200}));
+            QCOMPARE(Coords(ops[0], 4), QList<int>({0, 0, 6350, 5200}));
             QCOMPARE(ops[0].brush, (Brush{kWhite, BrushStyle::Solid}));
             QCOMPARE(ops[1].kind, DrawOpKind::Polygon);
             QCOMPARE(ops[1].brush, (Brush{kBlue, BrushStyle::Solid}));
@@ -303,43 +307,110 @@ private slots:
         }
     }
 
-    void otherCrystalsFillTheSameView_data()
+    // Other crystals at the picture's scale: neighbouring points a and b
+    // apart, the planes of the reflection in Bragg position d apart.
+    void otherCrystalsTrueToScale_data()
     {
-        QTest::addColumn<float>("a");
-        QTest::addColumn<float>("b");
-        QTest::addColumn<float>("gamma");
-        QTest::newRow("square") << 300.0f << 300.0f << 90.0f;
-        QTest::newRow("hexagonal") << 300.0f << 300.0f << 120.0f;
-        QTest::newRow("wide angle") << 300.0f << 390.0f << 150.0f;
-        QTest::newRow("long b, narrow angle") << 100.0f << 1000.0f << 60.0f;
-        QTest::newRow("large cell") << 1000.0f << 1000.0f << 90.0f;
+        QTest::addColumn<QList<double>>("c");  // a, b, gamma, lambda, h, k
+        QTest::newRow("square, (1 1)") << QList<double>{300, 300, 90, kLambdaPm, 1, 1};
+        QTest::newRow("large hexagonal, (2 0)") << QList<double>{1000, 1000, 120, 300, 2, 0};
     }
 
-    void otherCrystalsFillTheSameView()
+    void otherCrystalsTrueToScale()
     {
-        QFETCH(float, a);
-        QFETCH(float, b);
-        QFETCH(float, gamma);
-        rig->input.flags.LatticePoints = true;
-        rig->input.flags.DirectAxes = true;
+        QFETCH(QList<double>, c);
+        QVERIFY(ChangeCrystal(rig->s, {float(c[0]), float(c[1]), float(c[2]), float(c[3])}).accepted);
+        rig->input.viewWidthPx = 2540;  // 0.4 px per world unit
+        rig->input.viewHeightPx = 2400;
+        rig->input.flags.LatticePoints = rig->input.flags.Netzebenen = true;
+        rig->Activate(int(c[4]), int(c[5]));
         rig->Pass();
-        const double standardReach = LatticeReach();
-        // The wavelength plays no part in the direct lattice; the longest keeps every cell in range.
-        QVERIFY(ChangeCrystal(rig->s, {a, b, gamma, kMaxLambdaPm}).accepted);
+        const auto circles = rig->Ops(DrawOpKind::Ellipse);
+        const ScreenPoint o = CentreOf(*circles[0]);
+        const ScreenPoint alongA = CentreOf(*circles[1]);
+        const ScreenPoint alongB = CentreOf(*circles[std::size_t(2 * rig->s.LatticeIMax + 1)]);
+        QVERIFY(std::fabs(ScreenDistance(alongA.x, alongA.y, o) - 0.4 * c[0]) <= 1.5);
+        QVERIFY(std::fabs(ScreenDistance(alongB.x, alongB.y, o) - 0.4 * c[1]) <= 1.5);
+        const int n = std::gcd(int(c[4]), int(c[5]));
+        const double h = c[4] / n, k = c[5] / n, g = c[2] * std::numbers::pi / 180.0;
+        const double d = std::sin(g) / std::sqrt(h * h / (c[0] * c[0]) + k * k / (c[1] * c[1]) -
+                                                 2 * h * k * std::cos(g) / (c[0] * c[1]));
+        const auto planes = rig->Ops(DrawOpKind::Line, IsPlanePen);
+        QVERIFY(planes.size() >= 2);
+        const int* p = planes[0]->c;
+        const int* q = planes[1]->c;
+        const double apart =
+            std::fabs(double(p[2] - p[0]) * (q[1] - p[1]) - double(p[3] - p[1]) * (q[0] - p[0])) /
+            std::hypot(p[2] - p[0], p[3] - p[1]);
+        QVERIFY2(std::fabs(apart - 0.4 * d) <= 1.5, qPrintable(QString::number(apart)));
+    }
+
+    // A wide area holds the scene laid out for the width its height allows,
+    // centred: every label inside, the plot's margins equal. The standard
+    // crystal's curve keeps its height; a taller one is scaled into its band.
+    void wideAreaHoldsTheWholeScene_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1920 x 1080") << QSize(1920, 1080);
+        QTest::newRow("2000 x 800") << QSize(2000, 800);
+    }
+
+    void wideAreaHoldsTheWholeScene()
+    {
+        QFETCH(QSize, size);
+        rig->input.viewWidthPx = size.width();
+        rig->input.viewHeightPx = size.height();
+        rig->input.flags =
+            DisplayFlags{true, true, true, true, ReciprocalPointMode::All, true, true, true, true, true, true,
+                         true, true, true, true};
+        for (int step = 0; step < rig->s.ReflexCount; ++step) {
+            StepToNextReflex(rig->s);
+            rig->Pass();
+            for (const DrawOp* text : rig->Ops(DrawOpKind::Text)) {
+                const Font& font = rig->List().FontOf(*text);
+                const QRect box(text->c[0], text->c[1], rig->metrics.TextWidth(font, text->text),
+                                rig->metrics.TextHeight(font, text->text));
+                QVERIFY2(QRect(QPoint(0, 0), size).contains(box), text->text.c_str());
+            }
+        }
+        const auto rise = [&] {  // of the curve, the last 601 black lines
+            const auto lines = rig->Ops(DrawOpKind::Line, IsPlanePen);
+            const int zero = rig->s.BaseY - RoundHalfEven(300 * rig->s.ViewScale);
+            int top = zero;
+            std::for_each(lines.end() - 601, lines.end(),
+                          [&](const DrawOp* l) { top = std::min(top, l->c[1]); });
+            return zero - top;
+        };
+        const auto lines = rig->Ops(DrawOpKind::Line, IsPlanePen);
+        QVERIFY(std::abs(lines[lines.size() - 601]->c[0] - (size.width() - lines.back()->c[0])) <= 2);
+        const double unit = 600 * rig->s.ViewScale;
+        QVERIFY(std::abs(rise() - unit * *std::max_element(rig->s.Diffractogram.begin(),
+                                                           rig->s.Diffractogram.end())) <= 1);
+        for (float& bin : rig->s.Diffractogram) {
+            bin *= 8.0f;
+        }
         rig->Pass();
-        QVERIFY2(std::fabs(LatticeReach() - standardReach) <= 2.0,
-                 qPrintable(QString::number(LatticeReach())));
-        // Drawn to one scale: the axes keep the ratio of a to b and the angle gamma.
-        const auto axisA =
-            rig->Ops(DrawOpKind::Line, [](const DrawOp& op) { return op.pen.colour == kGreen; });
-        const auto axisB =
-            rig->Ops(DrawOpKind::Line, [](const DrawOp& op) { return op.pen.colour == kBlue; });
-        QCOMPARE(axisA.size(), std::size_t{1});
-        QCOMPARE(axisB.size(), std::size_t{1});
-        const auto length = [](const DrawOp* l) { return std::hypot(l->c[2] - l->c[0], l->c[3] - l->c[1]); };
-        const auto angle = [](const DrawOp* l) { return std::atan2(l->c[1] - l->c[3], l->c[2] - l->c[0]); };
-        QVERIFY(std::fabs(length(axisA[0]) / length(axisB[0]) / (a / b) - 1.0) < 0.02);
-        QVERIFY(std::fabs(Deg(angle(axisB[0]) - angle(axisA[0])) - gamma) < 0.5);
+        QVERIFY(std::abs(rise() - std::max(size.height() / 5.0, 3.0 * unit)) <= 1);
+    }
+
+    // At and near backscatter the Theta arc at the Ewald corner spans Theta.
+    void thetaArcAtTheEwaldCorner()
+    {
+        rig->input.viewWidthPx = 615;
+        rig->input.viewHeightPx = 568;
+        rig->input.flags.ReciprocalVector = rig->input.flags.ThetaArcs = true;
+        rig->Activate(1, 0);
+        for (const double thetaDeg : {90.0, 89.97}) {
+            rig->s.ReflexTable[std::size_t(rig->s.ActiveReflex)].Theta =
+                float(thetaDeg * std::numbers::pi / 180);
+            rig->Pass();
+            const int* a = rig->Ops(DrawOpKind::Arc).at(0)->c;
+            const auto ray = [&](int x, int y) {
+                return Deg(std::atan2((a[1] + a[3]) / 2.0 - y, x - (a[0] + a[2]) / 2.0));
+            };
+            QVERIFY2(std::fabs(ray(a[6], a[7]) - ray(a[4], a[5]) - thetaDeg) < 2.0,
+                     qPrintable(QString::number(thetaDeg)));
+        }
     }
 
     // Mo K-alpha-1 brings the reciprocal points of the standard lattice close

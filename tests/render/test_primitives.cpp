@@ -36,7 +36,7 @@ private slots:
     {
         s = SimState{};
         InitModel(s);
-        ComputePassGeometry(s, 6350, 3200);
+        ComputePassGeometry(s, 6350, 5200);
     }
 
     void viewGeometry_data()
@@ -45,7 +45,7 @@ private slots:
         QTest::addColumn<int>("height");
         QTest::addColumn<double>("scale");
         QTest::addColumn<int>("baseY");
-        QTest::newRow("6350 wide") << 6350 << 3200 << 1.0 << 3179;
+        QTest::newRow("6350 wide") << 6350 << 5200 << 1.0 << 5179;
         QTest::newRow("smallest window, 640 x 480 less the panel") << 463 << 480 << 0.0729134 << 459;
     }
 
@@ -88,7 +88,7 @@ private slots:
     void rotationIsCounterclockwise()
     {
         s.Omega = static_cast<float>(std::numbers::pi / 2);
-        ComputePassGeometry(s, 6350, 3200);
+        ComputePassGeometry(s, 6350, 5200);
         const Point a = Minus(LatticeToPixels(s, MakePoint(1, 0)), s.CrystalPixel);
         const Point bStar = Minus(ReciprocalToPixels(s, MakePoint(0, 1)), s.ReciprocalOrigin);
         QVERIFY(std::fabs(a.x) < 1e-3 && std::fabs(a.y - 300.0) < 1e-3);  // up on the screen
@@ -131,7 +131,7 @@ private slots:
     void arcFromBeamAxisToTwoTheta()
     {
         s.ActiveReflex = s.Reflex10Index;
-        const PassGeometry g = ComputePassGeometry(s, 6350, 3200);
+        const PassGeometry g = ComputePassGeometry(s, 6350, 5200);
         RecordingCanvas canvas(metrics);
         const Point end = MakePoint(2100.0f * g.CosTwoTheta, 2100.0f * g.SinTwoTheta);
         Primitives(s, canvas).DrawBeamArc(g.BeamAxisPoint, end, "2Theta", 2100, 150);
