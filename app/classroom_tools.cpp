@@ -23,6 +23,7 @@
 
 #include "command_line.h"
 #include "crystal_dialog.h"
+#include "file_names.h"
 #include "main_window.h"
 #include "model/rotation.h"
 #include "paint/picture_export.h"
@@ -42,7 +43,7 @@ QString DefaultFolder()
 // A file name for the picture of the current lesson, e.g. "Experiment 8".
 QString SuggestedName(const QString& caption)
 {
-    QString name = caption.section(QLatin1Char(':'), 0, 0).trimmed();
+    QString name = SafeFileName(caption.section(QLatin1Char(':'), 0, 0));
     if (name.isEmpty()) {
         name = QString::fromLatin1(kProgramName);
     }
@@ -59,7 +60,7 @@ QAction* AddAction(QMenu* menu, const char* name, const QString& text, const QKe
     return action;
 }
 
-// Asks how many device pixels a PNG gets per pixel of the screen picture:
+// Asks how many device pixels a raster picture gets per pixel of the screen one:
 // more for print and posters, lines and text growing with the picture.
 // Returns 0 when the user cancels.
 qreal AskPictureScale(QWidget* parent, QSize view, qreal screenRatio)
@@ -83,7 +84,7 @@ qreal AskPictureScale(QWidget* parent, QSize view, qreal screenRatio)
     bool ok = false;
     const QString chosen =
         QInputDialog::getItem(parent, QStringLiteral("Bild speichern"),
-                              QStringLiteral("Auflösung des PNG-Bildes:"), items, 0, false, &ok);
+                              QStringLiteral("Auflösung des Bildes:"), items, 0, false, &ok);
     if (!ok) {
         return 0.0;
     }
@@ -98,22 +99,24 @@ void TForm1::BuildMenuBar()
     menuBar_->setObjectName(QStringLiteral("MenuBar"));
 
     QMenu* file = menuBar_->addMenu(QStringLiteral("&Datei"));
-    connect(AddAction(file, "SavePictureAction", QStringLiteral("Bild speichern …"), QKeySequence::Save),
+    connect(AddAction(file, "SavePictureAction", QStringLiteral("Bild &speichern …"), QKeySequence::Save),
             &QAction::triggered, this, &TForm1::SavePictureClick);
-    connect(AddAction(file, "CopyPictureAction", QStringLiteral("Bild kopieren"),
+    connect(AddAction(file, "CopyPictureAction", QStringLiteral("Bild &kopieren"),
                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)),
             &QAction::triggered, this, &TForm1::CopyPictureClick);
-    connect(AddAction(file, "SaveValuesAction", QStringLiteral("Messwerte speichern …"), QKeySequence()),
-            &QAction::triggered, this, &TForm1::SaveValuesClick);
-    connect(AddAction(file, "PrintAction", QStringLiteral("Drucken …"), QKeySequence::Print),
+    saveValuesAction_ =
+        AddAction(file, "SaveValuesAction", QStringLiteral("&Messwerte speichern …"), QKeySequence());
+    saveValuesAction_->setEnabled(false);  // nothing recorded yet
+    connect(saveValuesAction_, &QAction::triggered, this, &TForm1::SaveValuesClick);
+    connect(AddAction(file, "PrintAction", QStringLiteral("&Drucken …"), QKeySequence::Print),
             &QAction::triggered, this, &TForm1::PrintClick);
     file->addSeparator();
-    connect(AddAction(file, "QuitAction", QStringLiteral("Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q)),
+    connect(AddAction(file, "QuitAction", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q)),
             &QAction::triggered, this, &TForm1::Button1Click);
 
     QMenu* view = menuBar_->addMenu(QStringLiteral("&Ansicht"));
     fullScreenAction_ =
-        AddAction(view, "FullScreenAction", QStringLiteral("Vollbild"), QKeySequence(Qt::Key_F11));
+        AddAction(view, "FullScreenAction", QStringLiteral("&Vollbild"), QKeySequence(Qt::Key_F11));
     fullScreenAction_->setCheckable(true);
     connect(fullScreenAction_, &QAction::toggled, this, &TForm1::SetFullScreen);
     leaveFullScreen_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -124,9 +127,12 @@ void TForm1::BuildMenuBar()
     connect(AddAction(crystal, "CrystalAction", QString::fromUtf8(kCrystalMenuEntry),
                       QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &TForm1::ShowCrystalDialog);
+    BuildRotationActions(crystal);
 
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Hilfe"));
-    connect(AddAction(help, "AboutAction", QStringLiteral("Über Kristallbeugung"), QKeySequence()),
+    connect(AddAction(help, "GuideAction", QStringLiteral("&Anleitung"), QKeySequence(Qt::Key_F1)),
+            &QAction::triggered, this, &TForm1::ShowGuide);
+    connect(AddAction(help, "AboutAction", QStringLiteral("Ü&ber Kristallbeugung"), QKeySequence()),
             &QAction::triggered, this, &TForm1::AboutClick);
 }
 
@@ -191,28 +197,32 @@ void TForm1::ReportFailure(const QString& title, const QString& message)
 
 void TForm1::SavePictureClick()
 {
-    const QString png = QStringLiteral("PNG-Bild (*.png)");
-    const QString svg = QStringLiteral("SVG-Grafik (*.svg)");
-    const QString pdf = QStringLiteral("PDF-Dokument (*.pdf)");
-    QString filter = png;
+    // One filter per format, the raster formats as far as this system writes them.
+    QStringList filters = {QStringLiteral("PNG-Bild (*.png)")};
+    const QStringList images = ImageSuffixes();
+    for (const QString& suffix : images) {
+        filters << QStringLiteral("%1-Bild (*.%2)").arg(suffix.toUpper(), suffix);
+    }
+    filters << QStringLiteral("SVG-Grafik (*.svg)") << QStringLiteral("PDF-Dokument (*.pdf)");
+    QString filter = filters.front();
     QString fileName = QFileDialog::getSaveFileName(
         this, QStringLiteral("Bild speichern"),
         DefaultFolder() + QLatin1Char('/') + SuggestedName(windowTitle()) + QStringLiteral(".png"),
-        png + QStringLiteral(";;") + svg + QStringLiteral(";;") + pdf, &filter);
+        filters.join(QStringLiteral(";;")), &filter);
     if (fileName.isEmpty()) {
         return;
     }
-    std::optional<PictureFormat> format = PictureFormatOf(fileName);
+    if (QFileInfo(fileName).suffix().isEmpty()) {
+        // No extension: the one of the chosen filter.
+        fileName += QLatin1Char('.') + filter.section(QStringLiteral("*."), 1).chopped(1);
+    }
+    const std::optional<PictureFormat> format = PictureFormatOf(fileName);
     if (!format) {
-        // No known extension: the one of the chosen filter.
-        const QString suffix = filter == svg
-                                   ? QStringLiteral(".svg")
-                                   : (filter == pdf ? QStringLiteral(".pdf") : QStringLiteral(".png"));
-        fileName += suffix;
-        format = PictureFormatOf(fileName);
+        ReportFailure(QStringLiteral("Bild speichern"), UnknownPictureFormatMessage(fileName));
+        return;
     }
     qreal ratio = drawingArea_->devicePixelRatioF();
-    if (*format == PictureFormat::Png) {
+    if (*format == PictureFormat::Png || *format == PictureFormat::Image) {
         ratio = AskPictureScale(this, ViewSize(), ratio);
         if (ratio <= 0.0) {
             return;
@@ -229,6 +239,7 @@ void TForm1::CopyPictureClick()
 {
     QApplication::clipboard()->setImage(
         PaintImage(LatestPass(), ViewSize(), drawingArea_->devicePixelRatioF(), drawingArea_->Cache()));
+    ShowNotice(QStringLiteral("Bild in die Zwischenablage kopiert"));
 }
 
 void TForm1::SaveValuesClick()
@@ -256,7 +267,7 @@ void TForm1::SaveValuesClick()
 void TForm1::PrintClick()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(windowTitle());
+    printer.setDocName(SafeFileName(windowTitle()));  // the name a PDF printer suggests
     const QSize view = ViewSize();
     printer.setPageOrientation(view.width() >= view.height() ? QPageLayout::Landscape
                                                              : QPageLayout::Portrait);

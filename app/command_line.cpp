@@ -141,7 +141,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         QStringLiteral("F"));
     const QCommandLineOption picture(
         QStringList{QStringLiteral("export")},
-        QStringLiteral("Schreibt das Bild als PNG, SVG oder PDF (nach der Endung)."),
+        QStringLiteral("Schreibt das Bild als PNG, JPEG, BMP, SVG oder PDF (nach der Endung)."),
         QStringLiteral("DATEI"));
     const QCommandLineOption values(
         QStringList{QStringLiteral("export-values")},
@@ -277,8 +277,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     if (parser.isSet(picture)) {
         request.picturePath = parser.value(picture);
         if (!PictureFormatOf(request.picturePath)) {
-            return Fail(QStringLiteral("--export %1: die Endung muss .png, .svg oder .pdf sein.")
-                            .arg(request.picturePath));
+            return Fail(QStringLiteral("--export: ") + UnknownPictureFormatMessage(request.picturePath));
         }
     }
     if (parser.isSet(scale)) {

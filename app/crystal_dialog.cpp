@@ -47,12 +47,33 @@ const char* const kFree = "frei";
 const QColor kMarkedBackground(0xFF, 0xD6, 0xD6);
 const QColor kMessageColour(0xB0, 0x00, 0x00);
 
+// Either decimal separator stands for the locale's: a class types "154.051"
+// and "154,051" alike, whatever the desktop's settings. Crystal values never
+// need a group separator.
+QString WithLocaleSeparator(QString text, const QLocale& locale)
+{
+    const QString point = locale.decimalPoint();
+    text.replace(QLatin1Char('.'), point);
+    text.replace(QLatin1Char(','), point);
+    return text;
+}
+
 // Shows the values the way the caption does, "300 pm" rather than "300,000 pm".
 class CrystalSpinBox final : public QDoubleSpinBox {
 public:
     using QDoubleSpinBox::QDoubleSpinBox;
 
     QString textFromValue(double value) const override { return CrystalNumber(value, locale()); }
+    double valueFromText(const QString& text) const override
+    {
+        return QDoubleSpinBox::valueFromText(WithLocaleSeparator(text, locale()));
+    }
+    // The field shows the typed separator as the locale's.
+    QValidator::State validate(QString& text, int& pos) const override
+    {
+        text = WithLocaleSeparator(text, locale());
+        return QDoubleSpinBox::validate(text, pos);
+    }
 };
 
 // The box's own range is wider than the accepted one, so that a value outside
@@ -148,25 +169,26 @@ CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), ap
         label->setMinimumWidth(labelWidth);
     }
 
+    // No accessible name of its own: a screen reader reads the message itself.
     checkMessage = new QLabel(this);
     checkMessage->setObjectName(QStringLiteral("checkMessage"));
     checkMessage->setWordWrap(true);
-    checkMessage->setAccessibleName(QStringLiteral("Meldung"));
+    checkMessage->setTextFormat(Qt::PlainText);
 
+    // Enter on a focused button presses that one, elsewhere "OK"; Esc cancels.
     standardButton = new QPushButton(QStringLiteral("S&tandard"), this);
     standardButton->setObjectName(QStringLiteral("standardButton"));
-    standardButton->setAutoDefault(false);
-    applyButton = new QPushButton(QStringLiteral("&Übernehmen"), this);
-    applyButton->setObjectName(QStringLiteral("applyButton"));
-    applyButton->setDefault(true);
-    closeButton = new QPushButton(QStringLiteral("S&chließen"), this);
-    closeButton->setObjectName(QStringLiteral("closeButton"));
-    closeButton->setAutoDefault(false);
+    standardButton->setToolTip(QStringLiteral("Trägt den Standardkristall in die Felder ein"));
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(standardButton);
     buttons->addStretch();
-    buttons->addWidget(applyButton);
-    buttons->addWidget(closeButton);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(latticeGroup);
@@ -175,8 +197,8 @@ CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), ap
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    const QList<QWidget*> tabOrder = {latticeChoice, aSpin,       bSpin,          gammaSpin,  radiationChoice,
-                                      lambdaSpin,    applyButton, standardButton, closeButton};
+    const QList<QWidget*> tabOrder = {latticeChoice, aSpin,          bSpin,    gammaSpin,   radiationChoice,
+                                      lambdaSpin,    standardButton, okButton, cancelButton};
     for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i], tabOrder[i + 1]);
     }
@@ -186,9 +208,9 @@ CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), ap
     for (QDoubleSpinBox* spin : {aSpin, bSpin, gammaSpin, lambdaSpin}) {
         connect(spin, &QDoubleSpinBox::valueChanged, this, &CrystalDialog::ValuesEdited);
     }
-    connect(applyButton, &QPushButton::clicked, this, &CrystalDialog::ApplyClicked);
-    connect(standardButton, &QPushButton::clicked, this, &CrystalDialog::StandardClicked);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(okButton, &QPushButton::clicked, this, &CrystalDialog::OkClicked);
+    connect(standardButton, &QPushButton::clicked, this, [this] { SetCrystal(kStandardCrystal); });
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     SetCrystal(kStandardCrystal);
 }
@@ -282,17 +304,29 @@ bool CrystalDialog::ShowCheck(const CrystalCheck& check)
     palette.setColor(QPalette::WindowText,
                      check.accepted ? this->palette().color(QPalette::WindowText) : kMessageColour);
     checkMessage->setPalette(palette);
-    checkMessage->setText(check.accepted ? QStringLiteral("%1 Reflexe").arg(check.reflexCount)
-                                         : QString::fromStdString(check.message));
+    const QString text = check.accepted ? QStringLiteral("%1 Reflexe").arg(check.reflexCount)
+                                        : QString::fromStdString(check.message);
+    if (text != checkMessage->text()) {
+        checkMessage->setText(text);
+        QAccessibleEvent changed(checkMessage, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
     return check.accepted;
 }
 
-void CrystalDialog::ApplyClicked()
+void CrystalDialog::OkClicked()
 {
     const CrystalParams crystal = Crystal();
-    const CrystalCheck check = CheckCrystal(crystal);
+    CrystalCheck check = CheckCrystal(crystal);
+    if (check.accepted) {
+        const std::optional<CrystalCheck> applied = apply_(crystal);
+        if (!applied) {
+            return;  // the user kept the crystal in use; the choice stays open
+        }
+        check = *applied;
+    }
     if (ShowCheck(check)) {
-        ShowCheck(apply_(crystal));
+        accept();
         return;
     }
     // Refused: the keyboard lands on the first bad field, and a screen reader
@@ -302,12 +336,6 @@ void CrystalDialog::ApplyClicked()
     }
     QAccessibleEvent alert(checkMessage, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
-}
-
-void CrystalDialog::StandardClicked()
-{
-    SetCrystal(kStandardCrystal);
-    ApplyClicked();
 }
 
 }  // namespace kb

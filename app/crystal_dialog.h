@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 #include "model/crystal_choice.h"
 
@@ -13,18 +14,19 @@ class QPushButton;
 namespace kb {
 
 // The menu entry that opens the dialog.
-inline constexpr const char* kCrystalMenuEntry = "Kristall und Strahlung …";
+inline constexpr const char* kCrystalMenuEntry = "&Kristall und Strahlung …";
 
 // "Kristall und Strahlung": a, b, gamma and lambda with lattice and radiation
 // presets. The dialog checks a choice itself, marks the fields out of range
-// and hands an acceptable one to `apply`, which reports what the simulation
-// made of it. It stays open after "Übernehmen" so that the next choice can
-// follow; "Standard" applies the standard crystal at once.
+// and on "OK" hands an acceptable one to `apply`, which reports what the
+// simulation made of it, or nothing when the user kept the old crystal after
+// all; an accepted choice closes the dialog. "Standard" only fills the fields,
+// "Abbrechen" changes nothing.
 class CrystalDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    using Apply = std::function<CrystalCheck(const CrystalParams&)>;
+    using Apply = std::function<std::optional<CrystalCheck>(const CrystalParams&)>;
 
     CrystalDialog(QWidget* parent, Apply apply);
 
@@ -40,13 +42,12 @@ public:
     QComboBox* radiationChoice = nullptr;
     QDoubleSpinBox* lambdaSpin = nullptr;
     QLabel* checkMessage = nullptr;
-    QPushButton* applyButton = nullptr;
     QPushButton* standardButton = nullptr;
-    QPushButton* closeButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
 private:
-    void ApplyClicked();
-    void StandardClicked();
+    void OkClicked();
     void LatticeChosen(int index);
     void RadiationChosen(int index);
     void ValuesEdited();

@@ -6,12 +6,14 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -21,6 +23,7 @@
 #include "lesson/experiments.h"
 #include "paint/painter.h"
 #include "up_down.h"
+#include "window_placement.h"
 
 namespace kb {
 namespace {
@@ -116,11 +119,14 @@ QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, Q
 TForm1::TForm1()
 {
     setObjectName(QStringLiteral("Form1"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/kristallbeugung.svg")));
     setFont(ControlFont(QString::fromLatin1(kWindowFace), kWindowFontPx));
     SetBackground(this, palette().color(QPalette::Button));
-    BuildMenuBar();
     BuildLayout();
+    BuildMenuBar();
     WireEvents();
+    SetUpKeys();
+    SetUpAccessibility();
     // The sizes of the layout are those of the client area below the menu bar.
     setMinimumSize(kMinWindowWidthPx, kMinWindowHeightPx + ClientTop());
     resize(kInitialClientWidthPx, kInitialClientHeightPx + ClientTop());
@@ -284,6 +290,27 @@ void TForm1::BuildLayout()
     Image1->stackUnder(drawingArea_);
 }
 
+void TForm1::FitToScreen()
+{
+    if (isFullScreen() || isMaximized()) {
+        return;  // the desktop decides
+    }
+    const QPoint wantedAt(kInitialLeftPx, kInitialTopPx);
+    QScreen* onScreen = QGuiApplication::screenAt(wantedAt);
+    if (onScreen == nullptr) {
+        onScreen = screen();
+    }
+    if (onScreen == nullptr) {
+        return;
+    }
+    const QSize frame(kAssumedFrame.left() + kAssumedFrame.right(),
+                      kAssumedFrame.top() + kAssumedFrame.bottom());
+    const QRect placed =
+        FitIntoScreen(QRect(pos(), size() + frame), minimumSize() + frame, onScreen->availableGeometry());
+    resize(placed.size() - frame);
+    move(placed.topLeft());
+}
+
 void TForm1::SyncRadioGroup1TabStop()
 {
     // Tab reaches the radio group at its checked item; the arrow keys move
@@ -372,6 +399,12 @@ void TForm1::changeEvent(QEvent* event)
 
 void TForm1::showEvent(QShowEvent* event)
 {
+    // Placed once, before the window first appears; a window that is never
+    // shown (an export) keeps the layout's size whatever the screen.
+    if (!placedOnScreen_) {
+        placedOnScreen_ = true;
+        FitToScreen();
+    }
     QWidget::showEvent(event);
     FormActivate();
 }

@@ -21,16 +21,19 @@
 
 class QAction;
 class QButtonGroup;
+class QMenu;
 class QMenuBar;
 class QShortcut;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
+class QTextBrowser;
 class QTimer;
 
 namespace kb {
@@ -72,6 +75,7 @@ public:
     void StopRotation() { session_->StopRotation(); }
     void ClearDiffractogram() { session_->ClearDiffractogram(); }
 
+    // The crystal in use changes nothing (Session::ApplyCrystal).
     CrystalCheck ApplyCrystal(const CrystalParams& crystal) { return session_->ApplyCrystal(crystal); }
     // Opens "Kristall und Strahlung" on the crystal in use.
     void ShowCrystalDialog();
@@ -87,7 +91,8 @@ public:
     void Button6Click() { session_->Button6Click(); }
     void Button7Click() { session_->Button7Click(); }
     void Button8Click() { session_->Button8Click(); }
-    void Button9Click() { session_->Button9Click(); }
+    // The lesson's start; one that brings back the standard crystal says so.
+    void Button9Click();
     void Timer1Timer() { session_->Timer1Timer(); }
     void DisplayControlClick() { session_->DisplayControlClick(); }
 
@@ -99,6 +104,10 @@ public:
     void PrintClick();
     void SetFullScreen(bool on);
     void AboutClick();
+    // Shows `text` for a few seconds over a corner of the drawing area.
+    void ShowNotice(const QString& text);
+    // "Anleitung": the guide beside the window.
+    void ShowGuide();
 
     // The drawing area's size in logical pixels: the client area below the
     // menu bar, left of the panel.
@@ -172,16 +181,38 @@ public:
 
     QMenuBar* menuBar_ = nullptr;
     QAction* fullScreenAction_ = nullptr;
+    QAction* saveValuesAction_ = nullptr;
+    QAction* rotateAction_ = nullptr;
+    QAction* nextReflexAction_ = nullptr;
+    QAction* groundAction_ = nullptr;
+    QAction* fasterAction_ = nullptr;
+    QAction* slowerAction_ = nullptr;
     QShortcut* leaveFullScreen_ = nullptr;
+    QTextBrowser* guide_ = nullptr;
+    QLabel* notice_ = nullptr;
+    QTimer* noticeTimer_ = nullptr;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildLayout();
+    // Keeps the layout's place and size where they fit on the screen the
+    // window opens on, otherwise brings the whole window onto it.
+    void FitToScreen();
+    // Asks before a crystal change throws the recorded peaks away.
+    bool ConfirmDiscardPeaks();
     void BuildMenuBar();
+    void BuildRotationActions(QMenu* menu);
+    void SetUpKeys();
+    void SetUpAccessibility();
+    // Tells a screen reader in words what the picture shows, when that changes.
+    void DescribePicture();
+    // Enables the menu's entries as the panel and the recorded peaks allow.
+    void SyncMenuStates();
     void ReportFailure(const QString& title, const QString& message);
     void WireEvents();
     void SyncRadioGroup1TabStop();
@@ -227,6 +258,7 @@ private:
     bool silent_ = false;             // a change made for the session raises no handler
     CrystalDialog* crystalDialog_ = nullptr;
     QtTextMetrics metrics_;
+    bool placedOnScreen_ = false;
     std::unique_ptr<Session> session_;  // made once the layout stands
 };
 

@@ -192,21 +192,34 @@ void TForm1::PlaceReadout(Control box, int left, int top, int width, int height)
                                             : readoutFonts_.list);
 }
 
+// A screen reader hears a readout when its text changes, not every pass.
 void TForm1::SetReadoutText(Control box, const std::string& text)
 {
     if (box == Control::ListBox1) {
-        ListBox1->clear();
-        ListBox1->addItems(Lines(text));
+        const QStringList lines = Lines(text);
+        bool same = ListBox1->count() == lines.size();
+        for (int i = 0; same && i < lines.size(); ++i) {
+            same = ListBox1->item(i)->text() == lines[i];
+        }
+        if (!same) {
+            ListBox1->clear();
+            ListBox1->addItems(lines);
+        }
         return;
     }
     auto* edit = static_cast<QLineEdit*>(Widget(box));
-    edit->setText(QString::fromStdString(text));
-    edit->setCursorPosition(0);
+    const QString shown = QString::fromStdString(text);
+    if (edit->text() != shown) {
+        edit->setText(shown);
+        edit->setCursorPosition(0);
+    }
 }
 
 void TForm1::ShowPicture(const DrawList& pass)
 {
     drawingArea_->Show(pass);
+    SyncMenuStates();
+    DescribePicture();
 }
 
 }  // namespace kb

@@ -50,8 +50,8 @@ public:
     void ClearDiffractogram();
 
     // Another crystal: the rotation stops, the check boxes stay, one pass
-    // follows. A refused choice changes nothing. Usable before the
-    // initialisation.
+    // follows. A refused choice, or the crystal already in use, changes
+    // nothing. Usable before the initialisation.
     CrystalCheck ApplyCrystal(const CrystalParams& crystal);
     // The window caption: `base`, followed by the crystal's parameters while
     // a crystal other than the standard is in use.

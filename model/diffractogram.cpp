@@ -38,6 +38,16 @@ PeakRange AddActivePeak(SimState& s, float twoThetaDeg)
     return range;
 }
 
+bool AnyPeakRecorded(const SimState& s)
+{
+    for (int i = 0; i < s.ReflexCount; ++i) {
+        if (s.ReflexTable[static_cast<std::size_t>(i)].PeakRecorded) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void ClearDiffractogramData(SimState& s)
 {
     for (int i = 0; i < s.ReflexCount; ++i) {

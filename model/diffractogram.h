@@ -5,10 +5,10 @@
 namespace kb {
 
 // Peak shape: normal distribution over 2Theta, sigma 0.7 degrees, unit area.
-constexpr float kPeakHeight = 0.56991756f;         // 1 / (0.7 sqrt(2 pi))
-constexpr float kPeakExponent = -1.0204082f;       // -1 / (2 * 0.7^2), per degree squared
+constexpr float kPeakHeight = 0.56991756f;    // 1 / (0.7 sqrt(2 pi))
+constexpr float kPeakExponent = -1.0204082f;  // -1 / (2 * 0.7^2), per degree squared
 constexpr float kBinWidthDeg = 0.3f;
-constexpr float kPeakHalfSpanDeg = 2.1f;           // three sigma either side
+constexpr float kPeakHalfSpanDeg = 2.1f;  // three sigma either side
 constexpr int kPeakSamples = 15;
 
 // Value of one peak at an offset of `offsetDeg` from its centre.
@@ -25,6 +25,9 @@ struct PeakRange {
 // Adds the active reflection's peak once, until the diffractogram is cleared.
 // twoThetaDeg is the active reflex's 2Theta in degrees.
 PeakRange AddActivePeak(SimState& s, float twoThetaDeg);
+
+// Whether any reflection's peak is in the diffractogram since the last clear.
+bool AnyPeakRecorded(const SimState& s);
 
 // Empties the bins and forgets which reflections were recorded (no redraw).
 void ClearDiffractogramData(SimState& s);

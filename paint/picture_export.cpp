@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -37,7 +38,12 @@ QString Save(const QString& fileName, const std::function<bool(QIODevice&)>& wri
     return SaveBytes(fileName, buffer.data());
 }
 
-bool WritePng(QIODevice& device, const DrawList& list, QSize size, qreal ratio, PaintCache& cache)
+// Raster formats that classrooms pass around, beyond PNG.
+constexpr const char* kCommonImageSuffixes[] = {"jpg", "jpeg", "bmp", "webp", "tif", "tiff"};
+constexpr int kJpegQuality = 92;  // thin lines and small text stay clean
+
+bool WriteRaster(QIODevice& device, const char* format, const DrawList& list, QSize size, qreal ratio,
+                 PaintCache& cache)
 {
     QImage image = PaintImage(list, size, ratio, cache);
     if (image.isNull()) {
@@ -47,7 +53,11 @@ bool WritePng(QIODevice& device, const DrawList& list, QSize size, qreal ratio, 
     const int dotsPerMetre = qRound(kLogicalDpi * ratio / kMetresPerInch);
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
-    return image.save(&device, "PNG");
+    QImageWriter writer(&device, format);
+    if (writer.supportsOption(QImageIOHandler::Quality)) {
+        writer.setQuality(kJpegQuality);
+    }
+    return writer.write(image);
 }
 
 bool WriteSvg(QIODevice& device, const DrawList& list, QSize size, const PictureInfo& info, PaintCache& cache)
@@ -164,7 +174,34 @@ std::optional<PictureFormat> PictureFormatOf(const QString& fileName)
     if (suffix == QLatin1String("pdf")) {
         return PictureFormat::Pdf;
     }
+    if (ImageSuffixes().contains(suffix)) {
+        return PictureFormat::Image;
+    }
     return std::nullopt;
+}
+
+QStringList ImageSuffixes()
+{
+    const QList<QByteArray> written = QImageWriter::supportedImageFormats();
+    QStringList suffixes;
+    for (const char* suffix : kCommonImageSuffixes) {
+        if (written.contains(QByteArray(suffix))) {
+            suffixes << QString::fromLatin1(suffix);
+        }
+    }
+    return suffixes;
+}
+
+QString UnknownPictureFormatMessage(const QString& fileName)
+{
+    QStringList suffixes = {QStringLiteral("png")};
+    suffixes << ImageSuffixes() << QStringLiteral("svg") << QStringLiteral("pdf");
+    for (QString& suffix : suffixes) {
+        suffix.prepend(QLatin1Char('.'));
+    }
+    return QStringLiteral(
+               "„%1“ hat keine Endung eines Bildformats, das sich schreiben lässt. Möglich sind: %2.")
+        .arg(QFileInfo(fileName).fileName(), suffixes.join(QStringLiteral(", ")));
 }
 
 QImage PaintImage(const DrawList& list, QSize size, qreal ratio, PaintCache& cache)
@@ -202,7 +239,10 @@ QString SavePicture(const QString& fileName, PictureFormat format, const DrawLis
     return Save(fileName, [&](QIODevice& device) {
         switch (format) {
             case PictureFormat::Png:
-                return WritePng(device, list, size, ratio, cache);
+                return WriteRaster(device, "png", list, size, ratio, cache);
+            case PictureFormat::Image:
+                return WriteRaster(device, QFileInfo(fileName).suffix().toLower().toLatin1().constData(),
+                                   list, size, ratio, cache);
             case PictureFormat::Svg:
                 return WriteSvg(device, list, size, info, cache);
             case PictureFormat::Pdf:

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "render/draw_list.h"
@@ -14,10 +15,19 @@ namespace kb {
 
 class PaintCache;
 
-enum class PictureFormat { Png, Svg, Pdf };
+// `Image`: another raster format that QImageWriter writes here, chosen by the
+// file's extension (JPEG, BMP, WebP where its plugin is present).
+enum class PictureFormat { Png, Svg, Pdf, Image };
 
 // The format a file name asks for by its extension (any case), if any.
 std::optional<PictureFormat> PictureFormatOf(const QString& fileName);
+
+// The extensions of `Image`, in lower case, as far as this system writes them.
+QStringList ImageSuffixes();
+
+// The refusal of a file name whose extension names no format that can be
+// written, listing those that can.
+QString UnknownPictureFormatMessage(const QString& fileName);
 
 // A pass as the window shows it: an image of `size` logical pixels at
 // `ratio` device pixels per logical pixel.
@@ -34,8 +44,8 @@ struct PictureInfo {
     QString description;  // one sentence on where it comes from
 };
 
-// Writes a pass of `size` logical pixels to `fileName` in `format`: PNG at
-// `ratio`, SVG and PDF as vector shapes and texts. The file is replaced only
+// Writes a pass of `size` logical pixels to `fileName` in `format`: PNG and
+// the other raster formats at `ratio`, SVG and PDF as vector shapes and texts. The file is replaced only
 // by a complete new one. Returns an empty string on success, otherwise a
 // German message that names the file.
 QString SavePicture(const QString& fileName, PictureFormat format, const DrawList& list, QSize size,

@@ -148,9 +148,11 @@ inline QStringList Texts(const kb::DrawList& list)
     return texts;
 }
 
-// Records and closes the next modal message box. Polls, since the box opens
-// only once the click handler runs.
+// Records and closes the next modal message box, with its OK button, the
+// button captioned `press`, or as Esc does. Polls, since the box opens only
+// once the click handler runs.
 struct MessageBoxCatcher {
+    QString press;
     bool seen = false;
     QString text;
     QString title;
@@ -171,6 +173,12 @@ struct MessageBoxCatcher {
             title = box->windowTitle();
             format = box->textFormat();
             buttons = box->standardButtons();
+            for (QAbstractButton* button : box->buttons()) {
+                if (!press.isEmpty() && button->text() == press) {
+                    button->click();
+                    return;
+                }
+            }
             box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
         });
     }

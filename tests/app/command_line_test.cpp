@@ -110,7 +110,7 @@ void CommandLineTest::badInputEndsWithTwoAndWritesNothing_data()
     QTest::newRow("size 0x0") << QStringList{"--size", "0x0", "--export", png};
     QTest::newRow("size 12") << QStringList{"--size", "12", "--export", png};
     QTest::newRow("size below the minimum") << QStringList{"--size", "300x300", "--export", png};
-    QTest::newRow("unknown extension") << QStringList{"--export", "OUT/x.bmp"};
+    QTest::newRow("unknown extension") << QStringList{"--export", "OUT/x.xyz"};
     QTest::newRow("values not csv") << QStringList{"--export-values", "OUT/x.txt"};
     QTest::newRow("negative turn") << QStringList{"--turn", "-5", "--export", png};
     QTest::newRow("non-numeric turn") << QStringList{"--turn", "abc", "--export", png};

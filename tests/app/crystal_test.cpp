@@ -1,6 +1,7 @@
 // Choosing another crystal: the dialog's presets, fields and refusals, and
 // what the window does with a choice (rotation, caption, lessons).
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -9,6 +10,7 @@
 
 #include "app/crystal_dialog.h"
 #include "app_test_support.h"
+#include "model/diffractogram.h"
 
 using kb::CrystalCheck;
 using kb::CrystalDialog;
@@ -74,7 +76,11 @@ private slots:
     void editingMakesFree();
     void refusedAndMarked_data();
     void refusedAndMarked();
-    void standardButtonApplies();
+    void decimalsEitherWay_data();
+    void decimalsEitherWay();
+    void unchangedOkKeepsTheLesson_data();
+    void unchangedOkKeepsTheLesson();
+    void changeWithPeaksAsks();
 
     void applyStopsTheRotationOnly();
     void captionFollowsTheCrystal();
@@ -112,7 +118,7 @@ void CrystalTest::presetsFillTheFields()
     QVERIFY(rig.dialog.Crystal() == expected);
     QCOMPARE(lattices->currentText(), lattice);
     QCOMPARE(radiations->currentText(), radiation);
-    rig.dialog.applyButton->click();
+    rig.dialog.okButton->click();
     QCOMPARE(rig.applied.size(), 1);
     QVERIFY(rig.applied.front() == expected);
 }
@@ -157,9 +163,12 @@ void CrystalTest::refusedAndMarked()
     DialogRig rig;
     rig.dialog.show();
     rig.dialog.SetCrystal(crystal);
-    rig.dialog.applyButton->click();
+    rig.dialog.okButton->click();
     QVERIFY(rig.applied.isEmpty());
+    QVERIFY(rig.dialog.isVisible());
     QVERIFY2(rig.dialog.checkMessage->text().contains(message), qPrintable(rig.dialog.checkMessage->text()));
+    QCOMPARE(QAccessible::queryAccessibleInterface(rig.dialog.checkMessage)->text(QAccessible::Name),
+             rig.dialog.checkMessage->text());
     for (QDoubleSpinBox* spin : rig.dialog.findChildren<QDoubleSpinBox*>()) {
         QCOMPARE(Marked(spin), spin->objectName() == field);
     }
@@ -173,18 +182,103 @@ void CrystalTest::refusedAndMarked()
     for (QDoubleSpinBox* spin : rig.dialog.findChildren<QDoubleSpinBox*>()) {
         QVERIFY(!Marked(spin));
     }
-    rig.dialog.applyButton->click();
+    rig.dialog.okButton->click();
     QCOMPARE(rig.applied.size(), 1);
+    QVERIFY(!rig.dialog.isVisible());
 }
 
-void CrystalTest::standardButtonApplies()
+void CrystalTest::decimalsEitherWay_data()
 {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("value");
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale english(QLocale::English, QLocale::UnitedKingdom);
+    QTest::newRow("de, point") << german << "154.051" << 154.051;
+    QTest::newRow("de, comma") << german << "154,051" << 154.051;
+    QTest::newRow("en, point") << english << "300.5" << 300.5;
+    QTest::newRow("en, comma") << english << "300,5" << 300.5;
+}
+
+void CrystalTest::decimalsEitherWay()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, typed);
+    QFETCH(double, value);
+    QLocale::setDefault(locale);
     DialogRig rig;
-    rig.dialog.SetCrystal(kSquareMo);
-    rig.dialog.standardButton->click();
-    QCOMPARE(rig.applied.size(), 1);
-    QVERIFY(rig.applied.front() == kb::kStandardCrystal);
-    QVERIFY(rig.dialog.Crystal() == kb::kStandardCrystal);
+    PinGermanLocale();
+    rig.dialog.show();
+    Type(rig.dialog.lambdaSpin, typed);
+    QCOMPARE(rig.dialog.lambdaSpin->value(), value);
+    QVERIFY(rig.dialog.lambdaSpin->text().contains(locale.decimalPoint()));
+}
+
+void CrystalTest::unchangedOkKeepsTheLesson_data()
+{
+    QTest::addColumn<bool>("viaStandard");
+    QTest::newRow("OK") << false;
+    QTest::newRow("Standard, OK") << true;
+}
+
+// Lesson 0 running with peaks recorded; the crystal is the standard one.
+void RunLessonWithPeaks(TForm1& form)
+{
+    form.show();
+    Start(form, QStringLiteral("0"));
+    form.Button3->click();
+    for (int tick = 0; tick < 120; ++tick) {
+        form.Timer1Timer();
+    }
+}
+
+void CrystalTest::unchangedOkKeepsTheLesson()
+{
+    QFETCH(bool, viaStandard);
+    TForm1 form;
+    RunLessonWithPeaks(form);
+    QVERIFY(kb::AnyPeakRecorded(form.State()));
+    const kb::SimState before = form.State();
+    MessageBoxCatcher catcher;
+    catcher.Arm(20);
+    form.ShowCrystalDialog();
+    auto* dialog = form.findChild<CrystalDialog*>();
+    if (viaStandard) {
+        dialog->standardButton->click();
+    }
+    QTest::keyClick(dialog->lambdaSpin, Qt::Key_Return);
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(!catcher.seen);  // a question would have been asked inside the key press
+    QVERIFY(form.State() == before);
+    QVERIFY(form.Timer1->isActive());
+}
+
+void CrystalTest::changeWithPeaksAsks()
+{
+    TForm1 form;
+    RunLessonWithPeaks(form);
+    form.Button3->click();  // stopped, so that no tick turns on while the question is open
+    const kb::SimState before = form.State();
+    form.ShowCrystalDialog();
+    auto* dialog = form.findChild<CrystalDialog*>();
+    dialog->SetCrystal(kSquareMo);
+
+    MessageBoxCatcher keep;  // closed as Esc does: "Abbrechen"
+    keep.Arm();
+    dialog->okButton->click();
+    QVERIFY(keep.seen);
+    QCOMPARE(keep.text, QStringLiteral("Die aufgenommenen Messwerte gehen verloren."));
+    QVERIFY(form.State() == before);
+    QVERIFY(dialog->isVisible());
+
+    MessageBoxCatcher discard;
+    discard.press = QStringLiteral("Verwerfen");
+    discard.Arm();
+    dialog->okButton->click();
+    QVERIFY(discard.seen);
+    QVERIFY(form.State().Crystal == kSquareMo);
+    QVERIFY(!kb::AnyPeakRecorded(form.State()));
+    QVERIFY(!dialog->isVisible());
 }
 
 void CrystalTest::applyStopsTheRotationOnly()
@@ -242,18 +336,20 @@ void CrystalTest::captionFollowsTheCrystal()
     QVERIFY(form.State().Crystal == kb::kStandardCrystal);
     QCOMPARE(form.State().ReflexCount, 56);
 
+    form.ClearDiffractogram();
     form.ShowCrystalDialog();
     auto* dialog = form.findChild<CrystalDialog*>();
     QVERIFY(dialog != nullptr && dialog->isVisible());
     QVERIFY(dialog->Crystal() == kb::kStandardCrystal);
     dialog->SetCrystal({300.125f, 300, 90, 154.051f});
-    dialog->applyButton->click();
+    dialog->okButton->click();
+    QVERIFY(!dialog->isVisible());
     QCOMPARE(form.windowTitle(), QStringLiteral("Experiment 12: Ewald-Konstruktion des Beugungswinkels (a = "
                                                 "300,125 pm, b = 300 pm, γ = 90°, λ = 154,051 pm)"));
+    form.ShowCrystalDialog();
     dialog->standardButton->click();
+    dialog->okButton->click();
     QCOMPARE(form.windowTitle(), QStringLiteral("Experiment 12: Ewald-Konstruktion des Beugungswinkels"));
-    dialog->closeButton->click();
-    QVERIFY(!dialog->isVisible());
 }
 
 QTEST_MAIN(CrystalTest)

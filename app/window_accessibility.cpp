@@ -1,0 +1,56 @@
+// What a screen reader finds in the window: the window itself as a window, the
+// drawing area as a picture with a description in words, and the groups by
+// their captions.
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QGroupBox>
+#include <QLocale>
+
+#include "main_window.h"
+#include "render/scene_description.h"
+
+namespace kb {
+namespace {
+
+// A plain widget is exposed as an unnamed client area; these two are more.
+QAccessibleInterface* WindowParts(const QString& className, QObject* object)
+{
+    if (object == nullptr || !object->isWidgetType()) {
+        return nullptr;
+    }
+    auto* widget = static_cast<QWidget*>(object);
+    if (className == QLatin1String("kb::TForm1")) {
+        return new QAccessibleWidget(widget, QAccessible::Window);  // named by its caption
+    }
+    if (className == QLatin1String("kb::DrawingArea")) {
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void TForm1::SetUpAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(WindowParts);
+        return true;
+    }();
+    (void)installed;
+    drawingArea_->setAccessibleName(QStringLiteral("Zeichenfläche"));
+    RadioGroup1->setAccessibleName(RadioGroup1->title());
+}
+
+void TForm1::DescribePicture()
+{
+    const QString description =
+        QString::fromStdString(DescribeScene(State(), QLocale().decimalPoint().toStdString()));
+    if (description != drawingArea_->accessibleDescription()) {
+        drawingArea_->setAccessibleDescription(description);
+        QAccessibleEvent changed(drawingArea_, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+}  // namespace kb
