@@ -41,8 +41,9 @@ void EncodeDrawList(const DrawList& list, std::vector<std::int32_t>& out)
     const auto usePen = [&](const Pen& p) {
         if (pen != p) {
             pen = p;
-            out.insert(out.end(), {static_cast<std::int32_t>(WebCommand::Pen), static_cast<std::int32_t>(p.colour),
-                                   p.width, static_cast<std::int32_t>(p.style)});
+            out.insert(out.end(),
+                       {static_cast<std::int32_t>(WebCommand::Pen), static_cast<std::int32_t>(p.colour),
+                        p.width, static_cast<std::int32_t>(p.style)});
         }
     };
     const auto useBrush = [&](const Brush& b) {
@@ -54,7 +55,8 @@ void EncodeDrawList(const DrawList& list, std::vector<std::int32_t>& out)
     };
     const auto useFont = [&](const Font& f) {
         const WebFont web = WebFontOf(f);
-        if (!font || font->pixelSize != web.pixelSize || font->ascent != web.ascent || fontColour != f.colour) {
+        if (!font || font->pixelSize != web.pixelSize || font->ascent != web.ascent ||
+            fontColour != f.colour) {
             font = web;
             fontColour = f.colour;
             out.insert(out.end(), {static_cast<std::int32_t>(WebCommand::Font), web.pixelSize, web.ascent,

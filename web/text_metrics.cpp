@@ -31,7 +31,11 @@ std::uint32_t NextCodePoint(std::string_view text, std::size_t& i)
 {
     const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(text[at]); };
     const std::uint8_t lead = byte(i);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    int length = lead < 0x80           ? 1
+                 : (lead >> 5) == 0x6  ? 2
+                 : (lead >> 4) == 0xE  ? 3
+                 : (lead >> 3) == 0x1E ? 4
+                                       : 0;
     if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) {
         ++i;
         return 0xFFFD;
