@@ -4,14 +4,16 @@
 #   ./kb.sh run        start the program
 #   ./kb.sh test       run the whole test suite
 #   ./kb.sh test-asan  run the suite under AddressSanitizer and UBSan
+#   ./kb.sh web        build the browser edition: one HTML file, path on the last line
+#   ./kb.sh web-bench  time a scene pass in headless chromium against the native one
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode="${1:-}"
 case "$mode" in
-run | test | test-asan) ;;
+run | test | test-asan | web | web-bench) ;;
 *)
-    echo "usage: $0 run | test | test-asan" >&2
+    echo "usage: $0 run | test | test-asan | web | web-bench" >&2
     exit 64
     ;;
 esac
@@ -22,6 +24,7 @@ packages=(
     libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream
+    emscripten nodejs npm chromium
 )
 
 missing=()
@@ -38,13 +41,22 @@ if [ "${#missing[@]}" -gt 0 ]; then
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+jobs="$(nproc 2>/dev/null || echo 2)"
+if [ "$mode" = web ]; then
+    KB_JOBS="$jobs" KB_WERROR="$([ -n "${CI:-}" ] && echo ON || echo OFF)" web/tools/build_page.sh
+    exit 0
+fi
+
 preset=dev
 if [ "$mode" = test-asan ]; then preset=asan; fi
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
-jobs="$(nproc 2>/dev/null || echo 2)"
 
 cmake --preset "$preset" -DKB_WERROR="$werror" >/dev/null
+if [ "$mode" = web-bench ]; then
+    cmake --build --preset dev -j "$jobs" --target kb_bench web_page web_test_modules
+    exec node tests/web/bench.mjs build/web/kristallbeugung.html build/dev/bench/kb_bench
+fi
 cmake --build --preset "$preset" -j "$jobs"
 
 if [ "$mode" = run ]; then
