@@ -123,15 +123,15 @@ void TForm1::TurnCrystal(double degrees)
     // The net angle turned: a tick adds its step, a set-back to a window's
     // start takes some back, and the wrap at the end of the sweep is the
     // crystal coming full circle.
-    const double step = static_cast<double>(Single(static_cast<double>(kRotationStepDeg) * state_.DegToRad));
+    const double step = static_cast<double>(Single(static_cast<double>(kRotationStepDeg) * State().DegToRad));
     const double target = degrees * std::numbers::pi / 180.0;
     const long maxTicks = static_cast<long>(std::ceil(degrees / kRotationStepDeg)) * 4 + 10000;
-    AlignSweepWithCrystal(state_);
+    AlignSweepWithCrystal(State());
     double turned = 0.0;
     for (long tick = 0; turned + step / 2.0 < target && tick < maxTicks; ++tick) {
-        const double before = state_.Omega;
+        const double before = State().Omega;
         Timer1Timer();
-        double change = static_cast<double>(state_.Omega) - before;
+        double change = static_cast<double>(State().Omega) - before;
         if (change < -std::numbers::pi) {
             change += 2.0 * std::numbers::pi;
         }
@@ -141,7 +141,7 @@ void TForm1::TurnCrystal(double degrees)
 
 QString TForm1::SaveValues(const QString& fileName) const
 {
-    const std::string table = MeasuredValuesTable(state_, QLocale().decimalPoint().toStdString());
+    const std::string table = MeasuredValuesTable(State(), QLocale().decimalPoint().toStdString());
     return SaveText(fileName, QByteArray::fromStdString(table), true);
 }
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <utility>
 
-#include "experiments.h"
+#include "lesson/experiments.h"
 #include "main_window.h"
 #include "model/crystal_choice.h"
 #include "paint/picture_export.h"

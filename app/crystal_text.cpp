@@ -19,14 +19,4 @@ QString CrystalNumber(double value, const QLocale& locale)
     return text;
 }
 
-QString CrystalCaptionSuffix(const CrystalParams& crystal, const QLocale& locale)
-{
-    if (crystal == kStandardCrystal) {
-        return {};
-    }
-    return QStringLiteral(" (a = %1 pm, b = %2 pm, γ = %3°, λ = %4 pm)")
-        .arg(CrystalNumber(crystal.LatticeA, locale), CrystalNumber(crystal.LatticeB, locale),
-             CrystalNumber(crystal.GammaDeg, locale), CrystalNumber(crystal.Lambda, locale));
-}
-
 }  // namespace kb

@@ -1,7 +1,6 @@
 #include "drawing_area.h"
 
 #include <QPainter>
-#include <utility>
 
 #include "paint/painter.h"
 
@@ -12,21 +11,22 @@ DrawingArea::DrawingArea(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-DrawList DrawingArea::ShowList(DrawList list)
+const DrawList DrawingArea::kNoPicture;
+
+void DrawingArea::Show(const DrawList& list)
 {
-    std::swap(list_, list);
+    list_ = &list;
     update();
-    return list;
 }
 
 void DrawingArea::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (list_.ops.empty()) {
+    if (list_->ops.empty()) {
         painter.fillRect(rect(), Qt::white);  // before the first pass
         return;
     }
-    PaintDrawList(painter, list_, cache_);
+    PaintDrawList(painter, *list_, cache_);
 }
 
 }  // namespace kb

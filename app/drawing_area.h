@@ -16,16 +16,17 @@ class DrawingArea final : public QWidget {
 public:
     explicit DrawingArea(QWidget* parent);
 
-    // Shows `list` and returns the list shown before, for reuse.
-    DrawList ShowList(DrawList list);
-    const DrawList& List() const { return list_; }
+    // Shows `list`, which its owner keeps unchanged until the next Show.
+    void Show(const DrawList& list);
+    const DrawList& List() const { return *list_; }
     PaintCache& Cache() { return cache_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    DrawList list_;
+    static const DrawList kNoPicture;
+    const DrawList* list_ = &kNoPicture;
     PaintCache cache_;
 };
 

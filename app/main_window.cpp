@@ -4,28 +4,22 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSet>
 #include <QStyle>
 #include <QTimer>
-#include <cmath>
 
 #include "compact_style.h"
-#include "model/diffractogram.h"
-#include "model/rotation.h"
+#include "lesson/experiments.h"
 #include "paint/painter.h"
-#include "render/readouts.h"
 #include "up_down.h"
 
 namespace kb {
@@ -122,7 +116,6 @@ QLineEdit* MakeReadout(QWidget* parent, const char* name, const QString& text, Q
 TForm1::TForm1()
 {
     setObjectName(QStringLiteral("Form1"));
-    SetCaption(QStringLiteral("Kein Experiment aktiv"));
     setFont(ControlFont(QString::fromLatin1(kWindowFace), kWindowFontPx));
     SetBackground(this, palette().color(QPalette::Button));
     BuildMenuBar();
@@ -134,7 +127,9 @@ TForm1::TForm1()
     move(kInitialLeftPx, kInitialTopPx);
     LayoutClientArea();
     // Edit4's layout place is its place at the layout's size.
-    edit4PlacedFor_ = drawingArea_->size();
+    IndexControls();
+    session_ = std::make_unique<Session>(static_cast<Panel&>(*this), metrics_);
+    SetCaption(QStringLiteral("Kein Experiment aktiv"));
     // A lesson number can be typed straight away, replacing the "1".
     Edit2->setFocus();
     Edit2->selectAll();
@@ -214,7 +209,7 @@ void TForm1::BuildLayout()
     UpDown1 = new UpDown(Edit2, GroupBox5);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setGeometry(41, 16, 15, 28);
-    UpDown1->SetRange(1, 14);
+    UpDown1->SetRange(1, kHighestExperiment);
     UpDown1->setAccessibleName(QStringLiteral("Experiment Nr. wählen"));
     Button9 = MakeButton(GroupBox5, "Button9", QStringLiteral("Start"), QRect(56, 18, 41, 25));
 
@@ -313,13 +308,19 @@ void TForm1::WireEvents()
     // by the program, and not when it is set to the state it already has.
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7,
                            CheckBox8, CheckBox9, CheckBox10, CheckBox11, CheckBox12, primaer, gebeugtCheck}) {
-        connect(box, &QCheckBox::toggled, this, &TForm1::DisplayControlClick);
+        connect(box, &QCheckBox::toggled, this, [this] {
+            if (!silent_) {
+                DisplayControlClick();
+            }
+        });
     }
     // One pass per change of item: only the button that becomes checked counts.
     connect(radioGroup1Items_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
         if (checked) {
             SyncRadioGroup1TabStop();
-            DisplayControlClick();
+            if (!silent_) {
+                DisplayControlClick();
+            }
         }
     });
     // A control that Tab reaches on a scrolled panel comes into view.
@@ -342,163 +343,23 @@ void TForm1::SetRadioGroup1ItemIndex(int index)
     }
 }
 
-DisplayFlags TForm1::ReadDisplayFlags() const
-{
-    DisplayFlags f;
-    f.Netzebenen = CheckBox1->isChecked();
-    f.DiffractogramShown = CheckBox2->isChecked();
-    f.ReciprocalVector = CheckBox3->isChecked();
-    f.EwaldCircle = CheckBox4->isChecked();
-    const int item = RadioGroup1ItemIndex();
-    f.PointMode = item == 2 ? ReciprocalPointMode::All
-                            : (item == 1 ? ReciprocalPointMode::Reflected : ReciprocalPointMode::None);
-    f.LatticePoints = CheckBox5->isChecked();
-    f.EwaldMarks = CheckBox6->isChecked();
-    f.Diffracted = gebeugtCheck->isChecked();
-    f.DirectAxes = CheckBox7->isChecked();
-    f.CrystalVector = CheckBox8->isChecked();
-    f.ReciprocalAxes = CheckBox9->isChecked();
-    f.ThetaArcs = CheckBox10->isChecked();
-    f.TwoThetaArc = CheckBox11->isChecked();
-    f.OmegaArc = CheckBox12->isChecked();
-    f.PrimaryBeam = primaer->isChecked();
-    return f;
-}
-
-void TForm1::DrawScene()
-{
-    if (!initialised_) {
-        return;  // the pass is not defined before the model is initialised
-    }
-    SceneInput input;
-    const QSize view = ViewSize();
-    input.viewWidthPx = view.width();
-    input.viewHeightPx = view.height();
-    input.flags = ReadDisplayFlags();
-    input.decimalSeparator = QLocale().decimalPoint().toStdString();
-    input.omegaBoxTop = Edit3->y();
-    canvas_.BeginPass();
-    const Readouts readouts = kb::DrawScene(state_, input, canvas_);
-    canvas_.RecycleList(drawingArea_->ShowList(canvas_.TakeList()));
-    ApplyReadouts(readouts, input.decimalSeparator);
-    ++scenePassCount_;
-}
-
-namespace {
-
-// A line edit's text starts 3 pixels inside its box on either side (the
-// border and the toolkit's own margin of 2) and 2 pixels inside at top and
-// bottom; the cursor after the last character needs one more pixel.
-constexpr int kEditTextInsetPx = 3;
-constexpr int kEditLineInsetPx = 2;
-constexpr int kEditCursorPx = 1;
-constexpr int kSmallestReadoutPx = 6;
-
-// The readout font of cell height `cellPx`, made smaller only as far as the
-// widest of `texts` needs to fit `room`, with `lines` of them one under
-// another. One font per box and size, so it never changes with the text.
-QFont FittingFont(int cellPx, const std::vector<std::string>& texts, QSize room, int lines)
-{
-    QSet<QString> unique;
-    for (const std::string& text : texts) {
-        unique.insert(QString::fromStdString(text));
-    }
-    QFont font = CellHeightFont(QString::fromLatin1(kReadoutFace), cellPx);
-    while (font.pixelSize() > kSmallestReadoutPx) {
-        const QFontMetricsF metrics(font);
-        qreal widest = 0;
-        for (const QString& text : unique) {
-            widest = std::max(widest, metrics.horizontalAdvance(text));
-        }
-        if (std::ceil(widest) <= room.width() && lines * std::ceil(metrics.height()) <= room.height()) {
-            break;
-        }
-        font.setPixelSize(font.pixelSize() - 1);
-    }
-    return font;
-}
-
-QSize EditTextRoom(const BoxGeometry& box)
-{
-    return {box.width - 2 * kEditTextInsetPx - kEditCursorPx, box.height - 2 * kEditLineInsetPx};
-}
-
-}  // namespace
-
-void TForm1::UpdateReadoutFonts(const Readouts& r, const std::string& decimalSeparator)
-{
-    const int viewWidth = RoundHalfEven(state_.ViewWidth);
-    if (readoutFonts_.viewWidth == viewWidth && readoutFonts_.decimalSeparator == decimalSeparator) {
-        return;
-    }
-    const ReadoutTexts texts = PossibleReadoutTexts(state_, decimalSeparator);
-    readoutFonts_.viewWidth = viewWidth;
-    readoutFonts_.decimalSeparator = decimalSeparator;
-    readoutFonts_.omega =
-        FittingFont(r.fontHeight, texts.omega, EditTextRoom({0, 0, r.omegaWidth, r.omegaHeight}), 1);
-    readoutFonts_.reflex = FittingFont(r.fontHeight, texts.reflex, EditTextRoom(r.reflexGeometry), 1);
-    // An item's text starts the focus frame's margin and a pixel inside its row.
-    const int frame = ListBox1->frameWidth();
-    const int itemMargin =
-        ListBox1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListBox1) + 1;
-    const QSize listRoom(r.listGeometry.width - 2 * frame - 2 * itemMargin,
-                         r.listGeometry.height - 2 * frame);
-    readoutFonts_.list = FittingFont(r.fontHeight, texts.list, listRoom, texts.listLineCount);
-}
-
-void TForm1::ApplyReadouts(const Readouts& r, const std::string& decimalSeparator)
-{
-    UpdateReadoutFonts(r, decimalSeparator);
-    const QString omegaText = QString::fromStdString(r.omegaText);
-    Edit3->resize(r.omegaWidth, r.omegaHeight);
-    Edit3->setFont(readoutFonts_.omega);
-    Edit3->setText(omegaText);
-    Edit3->setCursorPosition(0);
-    // Edit4 keeps its place and font while no reflex is active, unless the
-    // drawing area has changed size since: then it takes those of the new size.
-    const QSize viewSize(RoundHalfEven(state_.ViewWidth), RoundHalfEven(state_.ViewHeight));
-    if (r.reflexPlaced || viewSize != edit4PlacedFor_) {
-        const BoxGeometry& box = r.reflexGeometry;
-        Edit4->setGeometry(box.left, box.top, box.width, box.height);
-        Edit4->setFont(readoutFonts_.reflex);
-        edit4PlacedFor_ = viewSize;
-    }
-    if (r.reflexTextChanged) {
-        Edit4->setText(QString::fromStdString(r.reflexText));
-        Edit4->setCursorPosition(0);
-    }
-    Edit4->setVisible(r.reflexVisible);
-    if (r.listUpdated) {
-        ListBox1->setGeometry(r.listGeometry.left, r.listGeometry.top, r.listGeometry.width,
-                              r.listGeometry.height);
-        ListBox1->setFont(readoutFonts_.list);
-        ListBox1->clear();
-        for (const std::string& line : r.listLines) {
-            ListBox1->addItem(QString::fromStdString(line));
-        }
-    }
-    ListBox1->setVisible(r.listVisible);
-}
-
 void TForm1::InitSimulation()
 {
-    InitConstantsAndTable(state_);
-    Image1->resize(RoundHalfEven(state_.ViewWidth), RoundHalfEven(state_.ViewHeight));
-    ResetRotationForInit(state_);
-    initialised_ = true;
-    ApplyFeatures({});
-    DrawScene();
+    Image1->resize(RoundHalfEven(State().ViewWidth), RoundHalfEven(State().ViewHeight));
+    session_->InitSimulation();
 }
 
 void TForm1::FormActivate()
 {
+    if (!session_) {
+        return;  // still being built
+    }
     // Initialises once per run, on whichever comes first: the first activation
     // or the first show (a window that never gets the focus still needs it).
-    if (initRan_) {
-        return;
+    if (!IsInitialised()) {
+        Image1->resize(RoundHalfEven(State().ViewWidth), RoundHalfEven(State().ViewHeight));
     }
-    initRan_ = true;
-    InitSimulation();
+    session_->FormActivate();
 }
 
 void TForm1::changeEvent(QEvent* event)
@@ -553,91 +414,14 @@ void TForm1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     LayoutClientArea();
-    FormResize();
-}
-
-void TForm1::FormResize()
-{
-    DrawScene();
+    if (session_) {
+        FormResize();
+    }
 }
 
 void TForm1::Button1Click()
 {
     close();
-}
-
-void TForm1::SyncRotationCaption()
-{
-    Button3->setText(Timer1->isActive() ? QStringLiteral("Stop") : QStringLiteral("Start"));
-}
-
-void TForm1::StartRotation()
-{
-    Timer1->setInterval(static_cast<int>(state_.TimerInterval));
-    Timer1->start();
-    SyncRotationCaption();
-}
-
-void TForm1::StopRotation()
-{
-    Timer1->stop();
-    SyncRotationCaption();
-}
-
-void TForm1::Button3Click()
-{
-    if (Timer1->isActive()) {
-        StopRotation();
-    } else {
-        StartRotation();
-    }
-}
-
-void TForm1::Timer1Timer()
-{
-    RotationStep(state_);
-    DrawScene();
-    AdvanceSweepIfPassed(state_);
-}
-
-void TForm1::Button6Click()
-{
-    StepToNextReflex(state_);
-    DrawScene();
-}
-
-void TForm1::Button5Click()
-{
-    ResetToGroundPosition(state_);
-    DrawScene();
-}
-
-void TForm1::Button2Click()
-{
-    Timer1->setInterval(static_cast<int>(FasterInterval(static_cast<std::uint32_t>(Timer1->interval()))));
-    state_.TimerInterval = static_cast<std::uint32_t>(Timer1->interval());
-}
-
-void TForm1::Button8Click()
-{
-    Timer1->setInterval(static_cast<int>(SlowerInterval(static_cast<std::uint32_t>(Timer1->interval()))));
-    state_.TimerInterval = static_cast<std::uint32_t>(Timer1->interval());
-}
-
-void TForm1::ClearDiffractogram()
-{
-    ClearDiffractogramData(state_);
-    DrawScene();
-}
-
-void TForm1::Button7Click()
-{
-    ClearDiffractogram();
-}
-
-void TForm1::DisplayControlClick()
-{
-    DrawScene();
 }
 
 }  // namespace kb

@@ -4,10 +4,14 @@
 #include <QSize>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "drawing_area.h"
+#include "lesson/panel.h"
+#include "lesson/session.h"
 #include "model/crystal_choice.h"
 #include "model/sim_state.h"
 #include "paint/fonts.h"
@@ -43,57 +47,50 @@ inline constexpr int kInitialLeftPx = 301;
 inline constexpr int kInitialTopPx = 208;
 inline constexpr int kInitialTimerIntervalMsAtCreation = 1000;
 
-// The program's one window. Controls keep their layout names, as members and
-// as object names; handlers are named after the control and the event.
-class TForm1 final : public QWidget {
+// The program's one window: the Qt front end of the lessons' Session, whose
+// Panel it is. Controls keep their layout names, as members and as object
+// names; the handlers live in the Session and the window's slots call them.
+class TForm1 final : public QWidget, private Panel {
     Q_OBJECT
 
 public:
     TForm1();
     ~TForm1() override;
 
+    Session& Lesson() { return *session_; }
     // Model of the simulation; every handler reads and writes it in place.
-    SimState& State() { return state_; }
-    const SimState& State() const { return state_; }
+    SimState& State() { return session_->State(); }
+    const SimState& State() const { return session_->State(); }
 
-    bool IsInitialised() const { return initialised_; }
-    int ScenePassCount() const { return scenePassCount_; }
+    bool IsInitialised() const { return session_->IsInitialised(); }
+    int ScenePassCount() const { return session_->ScenePassCount(); }
     const DrawList& LatestPass() const { return drawingArea_->List(); }
 
-    // The one scene pass: frames from the window size, the display controls
-    // read afresh, the picture recorded and shown, the readouts filled.
-    void DrawScene();
-    DisplayFlags ReadDisplayFlags() const;
-
+    void DrawScene() { session_->DrawScene(); }
     void InitSimulation();
-    void ApplyFeatures(std::span<const std::uint8_t> codes);
-    void StartRotation();
-    void StopRotation();
-    void ClearDiffractogram();
+    void ApplyFeatures(std::span<const FeatureCode> codes) { session_->ApplyFeatures(codes); }
+    void StartRotation() { session_->StartRotation(); }
+    void StopRotation() { session_->StopRotation(); }
+    void ClearDiffractogram() { session_->ClearDiffractogram(); }
 
-    // Gives the simulation another crystal (ChangeCrystal): the rotation stops,
-    // the check boxes stay as they are, one scene pass follows. A refused
-    // choice changes nothing. Usable before the window is first shown.
-    CrystalCheck ApplyCrystal(const CrystalParams& crystal);
+    CrystalCheck ApplyCrystal(const CrystalParams& crystal) { return session_->ApplyCrystal(crystal); }
     // Opens "Kristall und Strahlung" on the crystal in use.
     void ShowCrystalDialog();
-    // Sets the caption to `base`, followed by the crystal's parameters while a
-    // crystal other than the standard is in use.
-    void SetCaption(const QString& base);
+    void SetCaption(const QString& base) { session_->SetCaption(base.toStdString()); }
 
     // Handlers.
     void FormActivate();
-    void FormResize();
+    void FormResize() { session_->FormResize(); }
     void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button5Click();
-    void Button6Click();
-    void Button7Click();
-    void Button8Click();
-    void Button9Click();
-    void Timer1Timer();
-    void DisplayControlClick();
+    void Button2Click() { session_->Button2Click(); }
+    void Button3Click() { session_->Button3Click(); }
+    void Button5Click() { session_->Button5Click(); }
+    void Button6Click() { session_->Button6Click(); }
+    void Button7Click() { session_->Button7Click(); }
+    void Button8Click() { session_->Button8Click(); }
+    void Button9Click() { session_->Button9Click(); }
+    void Timer1Timer() { session_->Timer1Timer(); }
+    void DisplayControlClick() { session_->DisplayControlClick(); }
 
     // The classroom tools: the menu bar's handlers, and what the command line
     // asks of the window.
@@ -188,34 +185,50 @@ private:
     void BuildMenuBar();
     void ReportFailure(const QString& title, const QString& message);
     void WireEvents();
-    void ApplyReadouts(const Readouts& readouts, const std::string& decimalSeparator);
-    void UpdateReadoutFonts(const Readouts& readouts, const std::string& decimalSeparator);
-    void SyncRotationCaption();
     void SyncRadioGroup1TabStop();
     int PanelContentHeight() const;
     // The panel's width with its scroll bar, if a client area this high needs one.
     int PanelAreaWidth(int clientHeight) const;
     void LayoutClientArea();
 
-    // The readouts' fonts for the drawing-area width they were chosen for.
+    // Panel, with the widgets.
+    void IndexControls();
+    QWidget* Widget(Control control) const;
+    int ViewWidth() const override;
+    int ViewHeight() const override;
+    std::string DecimalSeparator() const override;
+    void ShowControl(Control control, bool shown) override;
+    bool IsChecked(Control box) const override;
+    void SetChecked(Control box, bool checked) override;
+    int RadioItem() const override;
+    void SelectRadioItem(int item) override;
+    std::string ControlText(Control edit) const override;
+    void SetControlCaption(Control control, const std::string& caption) override;
+    void SetWindowCaption(const std::string& caption) override;
+    void PanelChanged() override;
+    void StartTimer(int intervalMs) override;
+    void StopTimer() override;
+    void SetTimerInterval(int intervalMs) override;
+    void ShowMessage(const std::string& title, const std::string& text) override;
+    void FitReadoutFont(Control box, int cellHeightPx, int boxWidth, int boxHeight, const std::string& texts,
+                        int lines) override;
+    void PlaceReadout(Control box, int left, int top, int width, int height) override;
+    void SetReadoutText(Control box, const std::string& text) override;
+    void ShowPicture(const DrawList& pass) override;
+
+    // The readouts' fonts, fitted by the session for the present size.
     struct ReadoutFonts {
-        int viewWidth = -1;
-        std::string decimalSeparator;
         QFont omega;
         QFont reflex;
         QFont list;
     };
 
-    SimState state_;
     ReadoutFonts readoutFonts_;
-    QSize edit4PlacedFor_;  // the drawing-area size Edit4's place and font belong to
-    QString captionBase_;
+    std::vector<QWidget*> controls_;  // by Control
+    bool silent_ = false;             // a change made for the session raises no handler
     CrystalDialog* crystalDialog_ = nullptr;
     QtTextMetrics metrics_;
-    RecordingCanvas canvas_{metrics_};
-    bool initialised_ = false;
-    bool initRan_ = false;
-    int scenePassCount_ = 0;
+    std::unique_ptr<Session> session_;  // made once the layout stands
 };
 
 }  // namespace kb

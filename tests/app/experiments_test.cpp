@@ -7,7 +7,7 @@
 #include <QTest>
 #include <array>
 
-#include "app/feature_codes.h"
+#include "lesson/feature_codes.h"
 #include "app_test_support.h"
 
 using kb::TForm1;

@@ -7,7 +7,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/feature_codes.h"
+#include "lesson/feature_codes.h"
 #include "app_test_support.h"
 
 using kb::TForm1;

@@ -1,43 +1,23 @@
-#include <QLineEdit>
-#include <QMessageBox>
-
 #include "experiments.h"
-#include "main_window.h"
 #include "model/rotation.h"
-#include "up_down.h"
+#include "session.h"
 
 namespace kb {
-namespace {
 
-const char* const kProgramName = "Kristallbeugung";
-
-void ShowMissingExperiment(QWidget* parent, const QString& typed)
+void Session::Button9Click()
 {
-    QMessageBox box(parent);
-    box.setWindowTitle(QString::fromLatin1(kProgramName));
-    // The typed text is shown literally, never read as markup.
-    box.setTextFormat(Qt::PlainText);
-    box.setText(QStringLiteral("Experiment ") + typed + QStringLiteral(" existiert nicht."));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.setObjectName(QStringLiteral("MissingExperimentBox"));
-    box.exec();
-}
-
-}  // namespace
-
-void TForm1::Button9Click()
-{
-    const QString typed = Edit2->text();
-    const std::optional<std::int32_t> number = ParseExperimentNumber(typed.toStdString());
+    const std::string typed = panel_.ControlText(Control::Edit2);
+    const std::optional<std::int32_t> number = ParseExperimentNumber(typed);
     if (!number) {
-        ShowMissingExperiment(this, typed);
+        // The front end shows the typed text literally, never as markup.
+        panel_.ShowMessage(kExperimentMessageTitle, "Experiment " + typed + " existiert nicht.");
         return;
     }
     const Experiment* experiment =
-        (*number >= kLowestExperiment && *number <= UpDown1->Maximum()) ? FindExperiment(*number) : nullptr;
+        (*number >= kLowestExperiment && *number <= kHighestExperiment) ? FindExperiment(*number) : nullptr;
     if (experiment == nullptr) {
         // A rejected number leaves the lesson, the crystal and the picture as they are.
-        SetCaption(QStringLiteral("Unbekanntes Experiment"));
+        SetCaption("Unbekanntes Experiment");
         return;
     }
     if (experiment->number >= 1 && state_.Crystal != kStandardCrystal) {
@@ -73,7 +53,7 @@ void TForm1::Button9Click()
     }
     state_.ExperimentTitle =
         "Experiment " + std::to_string(experiment->number) + ": " + std::string(experiment->title);
-    SetCaption(QString::fromStdString(state_.ExperimentTitle));
+    SetCaption(state_.ExperimentTitle);
     DrawScene();
 }
 

@@ -25,6 +25,10 @@ struct Experiment {
 };
 
 inline constexpr int kLowestExperiment = -1;
+inline constexpr int kHighestExperiment = 14;  // also the spinner's maximum
+
+// The title of the experiment messages.
+inline constexpr const char* kExperimentMessageTitle = "Kristallbeugung";
 
 // Every lesson from -1 to 14, in number order.
 std::span<const Experiment> ExperimentCatalogue();
