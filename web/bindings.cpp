@@ -12,6 +12,7 @@
 #include "lesson/session.h"
 #include "model/crystal_choice.h"
 #include "render/measured_values.h"
+#include "render/pass_geometry.h"
 #include "text_metrics.h"
 
 namespace kb {

@@ -20,11 +20,12 @@ if (!existsSync(kChromium)) {
 
 const pagePath = process.env.KB_WEB_PAGE;
 const lessons = JSON.parse(execFileSync(process.env.KB_NATIVE_ANSWERS, ['--lessons']));
-// Every control whose visibility or checked state a lesson sets.
+// Every control whose visibility or checked state a lesson or a pass sets.
 const kControls = ['GroupBox1', 'GroupBox2', 'GroupBox3', 'GroupBox4', 'GroupBox5', 'GroupBox6', 'GroupBox7',
     'Button1', 'Button2', 'Button3', 'Button5', 'Button6', 'Button7', 'Button8', 'Button9', 'primaer',
     'gebeugtCheck', 'CheckBox1', 'CheckBox2', 'CheckBox3', 'CheckBox4', 'CheckBox5', 'CheckBox6', 'CheckBox7',
-    'CheckBox8', 'CheckBox9', 'CheckBox10', 'CheckBox11', 'CheckBox12', 'RadioGroup1', 'Edit2', 'UpDown1'];
+    'CheckBox8', 'CheckBox9', 'CheckBox10', 'CheckBox11', 'CheckBox12', 'RadioGroup1', 'Edit2', 'UpDown1', 'Edit3',
+    'Edit4', 'ListBox1'];
 
 let chromium;
 before(async () => { chromium = await LaunchChromium(); });
@@ -87,8 +88,9 @@ test('lessons -1 to 14, "abc" and 15 leave the native core\'s caption and panel'
     await tab.close();
 });
 
-// The device pixels at the middle of the longest horizontal one-pixel solid
-// line of a pass, and the pass's white background at a point no shape nears.
+// For every horizontal line of a pass with a visible pen, the device pixels
+// across it at a point its pen covers (in the first dash of a dashed one),
+// and the device rows just above and below the pen.
 function ProbeLines(tab) {
     return tab.evaluate(() => {
         const { page, session } = window.kb;
@@ -96,70 +98,89 @@ function ProbeLines(tab) {
         page.passListener = (l) => { list = Int32Array.from(l); };
         session.DrawScene();
         page.passListener = null;
-        let pen = null, best = null;
-        for (let i = 0; i < list.length;) {
-            const c = list[i];
-            if (c === 1) { pen = [list[i + 1], list[i + 2], list[i + 3]]; i += 4; }
-            else if (c === 2) i += 3;
-            else if (c === 3) i += 4;
-            else if (c === 4) {
-                const [x1, y1, x2, y2] = list.subarray(i + 1, i + 5);
-                if (y1 === y2 && pen[1] === 1 && pen[2] === 0 && (!best || Math.abs(x2 - x1) > best.length)) {
-                    best = { length: Math.abs(x2 - x1), x: Math.round((x1 + x2) / 2), y: y1, colour: pen[0], at: i };
-                }
-                i += 5;
-            }
-            else if (c === 5 || c === 8) i += 5;
-            else if (c === 6) i += 9;
-            else if (c === 7) i += 2 + 2 * list[i + 1];
-            else if (c === 9) i += 4 + list[i + 3];
-            else throw new Error(`unknown command ${c}`);
-        }
-        // Later shapes may cross the line's middle: only an untouched pixel counts.
         const ratio = page.ratio;
         const pixel = (x, y) => Array.from(page.ctx.getImageData(x, y, 1, 1).data.slice(0, 3));
-        const device = [];
-        for (let dy = 0; dy < ratio; ++dy) {
-            for (let dx = 0; dx < ratio; ++dx) {
-                device.push(pixel(best.x * ratio + dx, best.y * ratio + dy));
+        const sizes = { 1: 4, 2: 3, 3: 4, 4: 5, 5: 5, 6: 9, 8: 5 };
+        const probes = [];
+        let pen = null;
+        for (let i = 0; i < list.length;) {
+            const c = list[i];
+            if (c === 1) {
+                pen = { colour: list[i + 1], width: Math.max(1, list[i + 2]), style: list[i + 3] };
+            } else if (c === 4 && list[i + 2] === list[i + 4] && Math.abs(list[i + 3] - list[i + 1]) >= 4 && pen.style !== 3) {
+                // Near the middle; for a dashed or dotted pen, in the middle of
+                // a dash (6 on, 3 off) or on a dot (1 on, 2 off), in pen widths.
+                const [on, period] = [[0, 1], [6, 9], [1, 3]][pen.style].map((n) => n * pen.width);
+                const start = Math.min(list[i + 1], list[i + 3]);
+                const half = Math.abs(list[i + 3] - list[i + 1]) / 2;
+                const x = start + period * Math.floor(half / period) + Math.floor(on / 2);
+                // The pen covers `width` logical rows, centred on the pixel's
+                // centre when odd and on its top edge when even.
+                const top = list[i + 2] - Math.floor(pen.width / 2);
+                const column = x * ratio + Math.floor(ratio / 2);
+                const covered = [];
+                for (let y = top * ratio; y < (top + pen.width) * ratio; ++y) {
+                    covered.push(pixel(column, y));
+                }
+                probes.push({
+                    rgb: [(pen.colour >> 16) & 255, (pen.colour >> 8) & 255, pen.colour & 255], covered,
+                    outside: [pixel(column, top * ratio - 1), pixel(column, (top + pen.width) * ratio)],
+                });
             }
+            i += c === 7 ? 2 + 2 * list[i + 1] : c === 9 ? 4 + list[i + 3] : sizes[c];
         }
-        const rgb = [(best.colour >> 16) & 255, (best.colour >> 8) & 255, best.colour & 255];
-        return { rgb, device, ratio, width: page.canvas.width, height: page.canvas.height, above: pixel(best.x * ratio, best.y * ratio - ratio - 1) };
+        return { probes, ratio, size: [page.canvas.width, page.canvas.height] };
     });
 }
 
 for (const ratio of [1, 2]) {
-    test(`lesson 11's picture at ratio ${ratio}: crisp lines in the pen's colour`, async () => {
+    test(`lesson 11's picture at ratio ${ratio}: lines on whole device pixels in the pen's colour`, async () => {
         const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 792, height: 568, ratio });
         await StartExperiment(tab, '11');
-        const probe = await ProbeLines(tab);
-        assert.equal(probe.ratio, ratio);
-        assert.deepEqual([probe.width, probe.height], [615 * ratio, 568 * ratio], 'the canvas at device pixels');
-        for (const device of probe.device) {
-            assert.deepEqual(device, probe.rgb, 'every device pixel of the line in the pen\'s colour');
+        const { probes, ratio: shown, size } = await ProbeLines(tab);
+        assert.equal(shown, ratio);
+        assert.deepEqual(size, [615 * ratio, 568 * ratio], 'the canvas at device pixels');
+        assert.ok(probes.length >= 2, 'the primary beam and its continuation');
+        for (const probe of probes) {
+            for (const device of probe.covered) {
+                assert.deepEqual(device, probe.rgb, 'every device pixel under the pen in its colour, unblended');
+            }
+            assert.ok(probe.outside.every((device) => device.some((v, k) => v !== probe.rgb[k])),
+                'no device row beside the pen in its colour');
         }
-        assert.notDeepEqual(probe.above, probe.rgb, 'the line is one logical pixel high, no more');
         assert.deepEqual(errors, []);
         await tab.close();
     });
 }
 
-test('rotation at the fastest speed makes a reflection active and announces it once', async () => {
+test('rotation at the fastest speed makes a reflection active, announced only when it changes', async () => {
     const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 792, height: 568 });
     await StartExperiment(tab, '12');
     while (await tab.evaluate(() => window.kb.session.TimerIntervalMs()) > 10) {
         await tab.click('#Button2');
     }
+    await tab.evaluate(() => {
+        window.announced = [];
+        const region = document.getElementById('reflex-announcement');
+        new MutationObserver(() => window.announced.push(region.textContent))
+            .observe(region, { childList: true, characterData: true, subtree: true });
+    });
     await tab.click('#Button3');
     assert.equal(await tab.$eval('#Button3', (b) => b.textContent), 'Stop');
     await tab.waitForFunction(() => window.kb.session.ActiveReflex() >= 0, { timeout: 30000 });
-    const reflex = await tab.$eval('#Edit4', (e) => e.textContent);
-    assert.match(reflex, /^Reflex /);
-    assert.equal(await tab.$eval('#reflex-announcement', (e) => e.textContent), reflex);
-    assert.equal(await tab.$eval('#Edit4', (e) => e.getAttribute('aria-live')), null);
     await tab.click('#Button3');
-    assert.equal(await tab.$eval('#Button3', (b) => b.textContent), 'Start');
+    const seen = await tab.evaluate(() => ({
+        caption: document.getElementById('Button3').textContent,
+        reflex: document.getElementById('Edit4').textContent,
+        announced: window.announced,
+        live: document.getElementById('Edit4').getAttribute('aria-live'),
+    }));
+    assert.equal(seen.caption, 'Start');
+    assert.ok(seen.announced.some((text) => /^Reflex /.test(text)), 'the reflex was announced');
+    assert.equal(seen.announced.at(-1), seen.reflex);
+    assert.ok(seen.announced.every((text, i) => i === 0 || text !== seen.announced[i - 1]),
+        'no announcement repeats the one before');
+    assert.equal(seen.live, null, 'the readout itself is not a live region');
     assert.deepEqual(errors, []);
     await tab.close();
 });
