@@ -3,6 +3,9 @@
 // getImageData so that the drawing is done; and a white fill of the canvas.
 //   node bench.mjs <kristallbeugung.html> <kb_bench>
 import { execFileSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 
 import { LaunchChromium, OpenPage } from './browser.mjs';
 
@@ -18,15 +21,19 @@ const kRuns = 60;
 const Name = (s) => `${s.width}x${s.height}@${s.ratio}`;
 
 function Native() {
-    const filter = `^BM_(ScenePass|WhiteFill)/(${kSizes.map(Name).join('|')})$`;
-    const json = execFileSync(nativeBench, [`--benchmark_filter=${filter}`, '--benchmark_format=json',
-        '--benchmark_repetitions=5', '--benchmark_report_aggregates_only=true'],
-    { env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' }, maxBuffer: 1 << 24 });
+    const filter = `^BM_(ScenePass|WhiteFill)/(${kSizes.map(Name).join('|')})(/|$)`;
+    const folder = mkdtempSync(join(tmpdir(), 'kb-bench-'));
+    const out = join(folder, 'native.json');
+    execFileSync(nativeBench, [`--benchmark_filter=${filter}`, `--benchmark_out=${out}`,
+        '--benchmark_out_format=json', '--benchmark_repetitions=5', '--benchmark_report_aggregates_only=true'],
+    { env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' }, stdio: ['ignore', 'ignore', 'inherit'] });
+    const report = JSON.parse(readFileSync(out, 'utf8'));
+    rmSync(folder, { recursive: true, force: true });
     const times = new Map();
-    for (const run of JSON.parse(json).benchmarks) {
+    for (const run of report.benchmarks) {
         if (run.aggregate_name === 'median') {
             const perMs = { ns: 1e-6, us: 1e-3, ms: 1, s: 1e3 }[run.time_unit];
-            times.set(run.run_name, run.real_time * perMs);
+            times.set(run.run_name.replace(/\/real_time$/, ''), run.real_time * perMs);
         }
     }
     return times;

@@ -26,9 +26,10 @@ export async function LaunchChromium() {
     };
 }
 
-// A tab on the page at `width`×`height` CSS pixels and `ratio`, in `locale`;
-// console errors and uncaught exceptions are collected in `errors`.
-export async function OpenPage(browser, pagePath, { width, height, ratio = 1, locale = 'de-DE' }) {
+// A tab on the page at `width`×`height` CSS pixels and `ratio`, in `locale`,
+// with a touch screen for `touch`; console errors and uncaught exceptions are
+// collected in `errors`.
+export async function OpenPage(browser, pagePath, { width, height, ratio = 1, locale = 'de-DE', touch = false }) {
     const tab = await browser.newPage();
     const errors = [];
     tab.on('console', (message) => {
@@ -43,7 +44,7 @@ export async function OpenPage(browser, pagePath, { width, height, ratio = 1, lo
     await tab.evaluateOnNewDocument((language) => {
         Object.defineProperty(navigator, 'language', { get: () => language });
     }, locale);
-    await tab.setViewport({ width, height, deviceScaleFactor: ratio });
+    await tab.setViewport({ width, height, deviceScaleFactor: ratio, hasTouch: touch, isLandscape: width > height });
     await tab.goto(pathToFileURL(pagePath).href, { waitUntil: 'load' });
     await tab.waitForFunction(() => window.kb && window.kb.ready, { timeout: 20000 });
     return { tab, errors };

@@ -185,6 +185,37 @@ test('rotation at the fastest speed makes a reflection active, announced only wh
     await tab.close();
 });
 
+test('by touch on a 1024×768 tablet: every control of lesson 0 reachable and at least 24 px', async () => {
+    const { tab, errors } = await OpenPage(chromium.browser, pagePath,
+        { width: 1024, height: 768, touch: true });
+    await StartExperiment(tab, '0');
+    const targets = await tab.evaluate(() => {
+        const panel = document.getElementById('Panel1');
+        const hits = [...panel.querySelectorAll('button, label, input[type=text]')].filter((e) => e.offsetParent !== null);
+        return hits.map((element) => {
+            element.scrollIntoView({ block: 'nearest' });
+            const box = element.getBoundingClientRect();
+            const inside = box.left >= 0 && box.top >= 0 && box.right <= innerWidth && box.bottom <= innerHeight;
+            return { name: element.id || element.textContent, width: box.width, height: box.height, inside };
+        });
+    });
+    assert.ok(targets.length >= 30, `${targets.length} controls`);
+    for (const target of targets) {
+        assert.ok(target.inside && target.width >= 24 && target.height >= 24, JSON.stringify(target));
+    }
+    const before = await tab.evaluate(() => window.kb.session.ScenePassCount());
+    const box = await tab.$eval('#CheckBox3', (e) => {
+        e.scrollIntoView({ block: 'nearest' });
+        const r = e.parentElement.getBoundingClientRect();
+        return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+    });
+    await tab.touchscreen.tap(box.x, box.y);
+    assert.equal(await tab.$eval('#CheckBox3', (e) => e.checked), false, 'the tap unchecked "Streuvektor"');
+    assert.equal(await tab.evaluate(() => window.kb.session.ScenePassCount()), before + 1, 'one scene pass');
+    assert.deepEqual(errors, []);
+    await tab.close();
+});
+
 test('readouts in the browser\'s language', async (t) => {
     for (const [locale, separator] of [['de-DE', ','], ['en-US', '.']]) {
         await t.test(locale, async () => {
