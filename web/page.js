@@ -7,6 +7,8 @@ const kPen = 1, kBrush = 2, kFont = 3, kLine = 4, kEllipse = 5, kArc = 6, kPolyg
 const kPenSolid = 0, kPenDash = 1, kPenDot = 2, kPenClear = 3;
 const kBrushSolid = 0;
 const kFontFamily = '"KB Sans"';
+// Character cell of the embedded face per em: ascent plus descent.
+const kCellPerEm = (1854 + 434) / 2048;
 // Dash patterns in pen widths, drawn then left out, as the desktop painter.
 const kDash = [6, 3];
 const kDot = [1, 2];
@@ -27,10 +29,47 @@ function RayAngle(cx, cy, rx, ry, x, y) {
     return Math.atan2((cy - y) / Math.max(ry, 1e-9), (x - cx) / Math.max(rx, 1e-9));
 }
 
+// Shapes that repeat (small ellipses, labels), drawn once per look, size and
+// pixel ratio and then copied: a copy costs a fraction of drawing the shape.
+// Only at whole ratios, where a copy falls on whole device pixels.
+const kMaxStampedEllipsePx = 64;
+const kMaxStamps = 4096;
+const kStampPad = 2;  // px around the shape for its antialiased edge and overhangs
+
+export class Stamps {
+    constructor() {
+        this.stamps = new Map();
+    }
+
+    // The stamp under `key`, made the first time: `sizeOf()` logical pixels
+    // wide and high, drawn by `draw` on a context in logical pixels.
+    Get(key, ratio, sizeOf, draw) {
+        let stamp = this.stamps.get(key);
+        if (stamp === undefined) {
+            if (this.stamps.size >= kMaxStamps) {
+                this.stamps.clear();
+            }
+            const [width, height] = sizeOf();
+            stamp = document.createElement('canvas');
+            stamp.width = width * ratio;
+            stamp.height = height * ratio;
+            const ctx = stamp.getContext('2d');
+            ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
+            draw(ctx);
+            stamp.logicalWidth = width;
+            stamp.logicalHeight = height;
+            this.stamps.set(key, stamp);
+        }
+        return stamp;
+    }
+}
+
 // Replays an encoded pass onto `ctx`, whose transform maps logical pixels to
-// device pixels. One-pixel lines fall on whole device pixels at every ratio:
-// odd widths are centred on pixel centres, even ones on pixel edges.
-export function ReplayDrawList(ctx, list) {
+// `ratio` device pixels each. One-pixel lines fall on whole device pixels at
+// every ratio: odd widths are centred on pixel centres, even ones on pixel
+// edges. With `stamps`, small ellipses and texts are copied from there.
+export function ReplayDrawList(ctx, list, ratio = 1, stamps = null) {
+    const stamping = stamps !== null && Number.isInteger(ratio);
     let penColour = 0, penWidth = 1, penStyle = kPenSolid;
     let brushColour = 0xffffff, brushStyle = kBrushSolid;
     let fontAscent = 0, fontCss = '#000000';
@@ -43,9 +82,11 @@ export function ReplayDrawList(ctx, list) {
     };
     let strokeSet = false;
     let inLines = false;
+    let fontPx = 0;
     ctx.fontKerning = 'none';
     ctx.textBaseline = 'alphabetic';
     ctx.lineJoin = 'miter';
+    ctx.imageSmoothingEnabled = false;
 
     const applyStroke = () => {
         if (strokeSet) {
@@ -71,6 +112,25 @@ export function ReplayDrawList(ctx, list) {
         const width = Math.max(0, Math.abs(x2 - x1) - 2 * inset);
         const height = Math.max(0, Math.abs(y2 - y1) - 2 * inset);
         return [left + width / 2, top + height / 2, width / 2, height / 2];
+    };
+
+    // On `target`, which is `ctx` or a stamp's context: its pen and fill are
+    // set afresh here.
+    const drawEllipse = (target, x1, y1, x2, y2) => {
+        const [cx, cy, rx, ry] = strokeBox(x1, y1, x2, y2);
+        target.beginPath();
+        target.ellipse(cx, cy, rx, ry, 0, 0, 2 * Math.PI);
+        if (brushStyle === kBrushSolid) {
+            target.fillStyle = CssColour(brushColour);
+            target.fill();
+        }
+        if (penStyle !== kPenClear) {
+            target.strokeStyle = CssColour(penColour);
+            target.lineWidth = penWidth;
+            const pattern = penStyle === kPenDash ? kDash : penStyle === kPenDot ? kDot : null;
+            target.setLineDash(pattern ? pattern.map((n) => n * penWidth) : []);
+            target.stroke();
+        }
     };
 
     const n = list.length;
@@ -113,23 +173,28 @@ export function ReplayDrawList(ctx, list) {
                 i += 3;
                 break;
             case kFont:
-                ctx.font = `${list[i + 1]}px ${kFontFamily}`;
+                fontPx = list[i + 1];
+                ctx.font = `${fontPx}px ${kFontFamily}`;
                 fontAscent = list[i + 2];
                 fontCss = CssColour(list[i + 3]);
                 i += 4;
                 break;
             case kEllipse: {
-                const [cx, cy, rx, ry] = strokeBox(list[i + 1], list[i + 2], list[i + 3], list[i + 4]);
+                const x1 = list[i + 1], y1 = list[i + 2], x2 = list[i + 3], y2 = list[i + 4];
                 i += 5;
-                ctx.beginPath();
-                ctx.ellipse(cx, cy, rx, ry, 0, 0, 2 * Math.PI);
-                if (brushStyle === kBrushSolid) {
-                    setFill(CssColour(brushColour));
-                    ctx.fill();
-                }
-                if (penStyle !== kPenClear) {
-                    applyStroke();
-                    ctx.stroke();
+                const width = Math.abs(x2 - x1), height = Math.abs(y2 - y1);
+                const left = Math.min(x1, x2), top = Math.min(y1, y2);
+                if (stamping && width <= kMaxStampedEllipsePx && height <= kMaxStampedEllipsePx) {
+                    const key = `e${width},${height},${penColour},${penWidth},${penStyle},${brushColour},${brushStyle}|${ratio}`;
+                    const pad = kStampPad;
+                    const stamp = stamps.Get(key, ratio, () => [width + 2 * pad, height + 2 * pad], (s) => {
+                        drawEllipse(s, pad, pad, pad + width, pad + height);
+                    });
+                    ctx.drawImage(stamp, left - pad, top - pad, width + 2 * pad, height + 2 * pad);
+                } else {
+                    drawEllipse(ctx, x1, y1, x2, y2);
+                    strokeSet = false;
+                    fillCss = null;
                 }
                 break;
             }
@@ -188,8 +253,22 @@ export function ReplayDrawList(ctx, list) {
                 const x = list[i + 1], y = list[i + 2], count = list[i + 3];
                 const text = String.fromCharCode.apply(null, list.subarray(i + 4, i + 4 + count));
                 i += 4 + count;
-                setFill(fontCss);
-                ctx.fillText(text, x, y + fontAscent);
+                if (stamping) {
+                    const key = `t${fontPx},${fontCss},${text}|${ratio}`;
+                    const pad = kStampPad;
+                    const sizeOf = () =>
+                        [Math.ceil(ctx.measureText(text).width) + 2 * pad, Math.ceil(fontPx * kCellPerEm) + 2 * pad];
+                    const stamp = stamps.Get(key, ratio, sizeOf, (s) => {
+                        s.font = ctx.font;
+                        s.fontKerning = 'none';
+                        s.fillStyle = fontCss;
+                        s.fillText(text, pad, pad + fontAscent);
+                    });
+                    ctx.drawImage(stamp, x - pad, y - pad, stamp.logicalWidth, stamp.logicalHeight);
+                } else {
+                    setFill(fontCss);
+                    ctx.fillText(text, x, y + fontAscent);
+                }
                 break;
             }
             default:
@@ -212,8 +291,6 @@ const kStartCaption = 'Kein Experiment aktiv';
 const kReadoutInsetX = 3, kReadoutInsetY = 2;
 const kSmallestReadoutPx = 6;
 const kReadoutLineHeight = 1.15;
-// Character cell of the embedded face per em: ascent plus descent.
-const kCellPerEm = (1854 + 434) / 2048;
 
 // Presets of "Kristall und Strahlung", as in the desktop dialog.
 const kLatticePresets = [
@@ -248,6 +325,7 @@ class Page {
         this.timer = 0;
         this.timerMs = 0;
         this.readoutFonts = new Map();
+        this.stamps = new Stamps();
         this.reflexText = null;
         this.firstPictureAt = 0;
         this.passListener = null;
@@ -383,7 +461,7 @@ class Page {
         this.FitCanvas();
         const ctx = this.ctx;
         ctx.setTransform(this.ratio, 0, 0, this.ratio, 0, 0);
-        ReplayDrawList(ctx, list);
+        ReplayDrawList(ctx, list, this.ratio, this.stamps);
         if (!this.firstPictureAt) {
             this.firstPictureAt = performance.now();
         }
