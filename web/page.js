@@ -302,7 +302,15 @@ const kLatticePresets = [
 const kRadiationPresets = [['Cu Kα1', 154.051], ['Mo Kα1', 70.93], ['Co Kα1', 178.897], ['Cr Kα1', 228.97]];
 const kFree = 'frei';
 
+const separators = new Map();
 export function DecimalSeparatorOf(language) {
+    if (!separators.has(language)) {
+        separators.set(language, FindDecimalSeparator(language));
+    }
+    return separators.get(language);
+}
+
+function FindDecimalSeparator(language) {
     try {
         const part = new Intl.NumberFormat(language).formatToParts(1.5).find((p) => p.type === 'decimal');
         return part ? part.value : '.';
@@ -450,8 +458,9 @@ class Page {
         if (box.textContent !== text) {
             box.textContent = text;
         }
-        // The reflex is announced when it changes, not on every tick.
-        if (name === 'Edit4' && text !== this.reflexText) {
+        // The reflex is announced when it changes, not on every tick, and
+        // only while its box is shown.
+        if (name === 'Edit4' && text !== this.reflexText && !box.hidden) {
             this.reflexText = text;
             $('reflex-announcement').textContent = text;
         }

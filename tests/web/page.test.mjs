@@ -56,13 +56,19 @@ function PanelState(tab, controls) {
     }, controls);
 }
 
-test('start: the start caption, focus in Edit2, the bare panel', async () => {
+test('start, and again after "Aufhören": the start caption, focus in Edit2', async () => {
     const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 792, height: 568 });
     assert.equal(await tab.title(), 'Kein Experiment aktiv');
     assert.equal(await tab.evaluate(() => document.activeElement.id), 'Edit2');
     const size = await tab.evaluate(() => [document.getElementById('drawing-area').clientWidth,
         document.getElementById('drawing-area').clientHeight]);
     assert.deepEqual(size, [615, 568], 'the drawing area beside the 177-pixel panel');
+    // "Aufhören" returns the page to this state.
+    await StartExperiment(tab, '0');
+    await tab.click('#Button1');
+    const after = await tab.evaluate(() => [document.title, document.activeElement.id,
+        document.getElementById('Edit2').value]);
+    assert.deepEqual(after, ['Kein Experiment aktiv', 'Edit2', '1']);
     assert.deepEqual(errors, []);
     await tab.close();
 });
