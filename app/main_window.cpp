@@ -182,7 +182,7 @@ void TForm1::BuildLayout()
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kInitialTimerIntervalMsAtCreation);
+    Timer1->setInterval(static_cast<int>(kTimerIntervalMsAtCreation));
     Timer1->setTimerType(Qt::PreciseTimer);
 
     const QColor face = palette().color(QPalette::Button);

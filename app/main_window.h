@@ -45,7 +45,6 @@ inline constexpr int kInitialClientWidthPx = 792;
 inline constexpr int kInitialClientHeightPx = 568;
 inline constexpr int kInitialLeftPx = 301;
 inline constexpr int kInitialTopPx = 208;
-inline constexpr int kInitialTimerIntervalMsAtCreation = 1000;
 
 // The program's one window: the Qt front end of the lessons' Session, whose
 // Panel it is. Controls keep their layout names, as members and as object
