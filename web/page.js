@@ -578,7 +578,9 @@ function SavePicture() {
 
 function SaveValues() {
     const table = session.MeasuredValues(page.DecimalSeparator());
-    Download(new Blob([table], { type: 'text/csv;charset=utf-8' }), `${SuggestedName()}.csv`);
+    // With a byte order mark, as the desktop writes it, so that a spreadsheet
+    // reads the degree signs as UTF-8.
+    Download(new Blob(['\uFEFF', table], { type: 'text/csv;charset=utf-8' }), `${SuggestedName()}.csv`);
 }
 
 function ToggleFullScreen() {
@@ -664,11 +666,20 @@ function WireCrystalDialog() {
             CheckCrystalFields();
         });
     }
-    $('applyButton').addEventListener('click', () => {
+    const apply = () => {
         if (CheckCrystalFields().accepted) {
             const [a, b, gamma, lambda] = ReadCrystalFields();
             const result = session.ApplyCrystal(a, b, gamma, lambda);
             $('checkMessage').textContent = result.message;
+        }
+    };
+    $('applyButton').addEventListener('click', apply);
+    // Enter in a field applies, as the dialog's default button does; only
+    // "Schließen" closes it.
+    $('CrystalDialog').querySelector('form').addEventListener('submit', (event) => {
+        if (event.submitter?.id !== 'closeButton') {
+            event.preventDefault();
+            apply();
         }
     });
     $('standardButton').addEventListener('click', () => {
