@@ -24,8 +24,12 @@ packages=(
     libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream
-    emscripten nodejs npm chromium
+    emscripten chromium
 )
+# node and npm may come from elsewhere than Debian (a NodeSource nodejs
+# brings its own npm, and Debian's npm package cannot go beside it).
+command -v node >/dev/null 2>&1 || packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do
