@@ -99,8 +99,16 @@ export function ReplayDrawList(ctx, list, ratio = 1, stamps = null) {
         ctx.setLineDash(pattern ? pattern.map((n) => n * penWidth) : []);
         strokeSet = true;
     };
+    // The last segment of a run waits here, so that a straight stretch made
+    // of many segments becomes one.
+    let ax = 0, ay = 0, bx = 0, by = 0;
+    const emitSegment = () => {
+        ctx.moveTo(ax, ay);
+        ctx.lineTo(bx, by);
+    };
     const flushLines = () => {
         if (inLines) {
+            emitSegment();
             ctx.stroke();
             inLines = false;
         }
@@ -143,19 +151,29 @@ export function ReplayDrawList(ctx, list, ratio = 1, stamps = null) {
             if (penStyle === kPenClear || (x1 === x2 && y1 === y2)) {
                 continue;
             }
-            if (!inLines) {
-                applyStroke();
-                ctx.beginPath();
-                inLines = true;
-            }
             // Moved onto pixel centres across the line's direction, and along
             // it too unless it is horizontal or vertical, so that such a line
             // covers exactly the pixels from its start up to its end.
             const off = penWidth % 2 === 1 ? 0.5 : 0;
             const offX = x1 === x2 || y1 !== y2 ? off : 0;
             const offY = y1 === y2 || x1 !== x2 ? off : 0;
-            ctx.moveTo(x1 + offX, y1 + offY);
-            ctx.lineTo(x2 + offX, y2 + offY);
+            const sx = x1 + offX, sy = y1 + offY, ex = x2 + offX, ey = y2 + offY;
+            if (!inLines) {
+                applyStroke();
+                ctx.beginPath();
+                inLines = true;
+            } else if (penStyle === kPenSolid && sx === bx && sy === by &&
+                       (bx - ax) * (ey - sy) === (by - ay) * (ex - sx) && (bx - ax) * (ex - sx) + (by - ay) * (ey - sy) > 0) {
+                bx = ex;
+                by = ey;
+                continue;
+            } else {
+                emitSegment();
+            }
+            ax = sx;
+            ay = sy;
+            bx = ex;
+            by = ey;
             continue;
         }
         flushLines();
