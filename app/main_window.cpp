@@ -126,8 +126,8 @@ TForm1::TForm1()
     resize(kInitialClientWidthPx, kInitialClientHeightPx + ClientTop());
     move(kInitialLeftPx, kInitialTopPx);
     LayoutClientArea();
-    // Edit4's layout place is its place at the layout's size.
     IndexControls();
+    // Made at the layout's size: Edit4's layout place belongs to it.
     session_ = std::make_unique<Session>(static_cast<Panel&>(*this), metrics_);
     SetCaption(QStringLiteral("Kein Experiment aktiv"));
     // A lesson number can be typed straight away, replacing the "1".
