@@ -94,14 +94,16 @@ try {
 }
 const native = Native();
 
+const high = Name(kSizes[1]);
+const firstPicture = Math.max(...[...web.values()].map((w) => w.firstPicture));
+for (const size of kSizes) {
+    console.log(`web pass ${Name(size)}: ${web.get(Name(size)).pass.toFixed(2)} ms`);
+}
+console.log(`web/native ${high}: ${(web.get(high).pass / native.get(`BM_ScenePass/${high}`)).toFixed(2)}`);
+console.log(`web first picture: ${firstPicture.toFixed(0)} ms after the start of loading`);
 for (const size of kSizes) {
     const name = Name(size);
-    const w = web.get(name);
-    console.log(`web pass ${name}: ${w.pass.toFixed(2)} ms (white fill ${w.fill.toFixed(2)} ms; ` +
+    console.log(`  ${name}: web white fill ${web.get(name).fill.toFixed(2)} ms; ` +
         `native pass ${native.get(`BM_ScenePass/${name}`).toFixed(2)} ms, ` +
-        `white fill ${native.get(`BM_WhiteFill/${name}`).toFixed(2)} ms)`);
+        `native white fill ${native.get(`BM_WhiteFill/${name}`).toFixed(2)} ms`);
 }
-const high = Name(kSizes[1]);
-console.log(`web/native ${high}: ${(web.get(high).pass / native.get(`BM_ScenePass/${high}`)).toFixed(2)}`);
-const firstPicture = Math.max(...[...web.values()].map((w) => w.firstPicture));
-console.log(`web first picture: ${firstPicture.toFixed(0)} ms after the start of loading`);
