@@ -159,6 +159,30 @@ for (const ratio of [1, 2]) {
     });
 }
 
+test('Tab runs over lesson 0\'s controls in the window\'s order, the extras last', async () => {
+    const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 792, height: 568 });
+    await StartExperiment(tab, '0');
+    await tab.click('#Button6');
+    await tab.focus('#Button9');
+    const order = [];
+    // Past the last control the focus leaves the page once before it wraps.
+    for (let presses = 0; order.length < 28 && presses < 40; ++presses) {
+        await tab.keyboard.press('Tab');
+        const id = await tab.evaluate(() => document.activeElement.id);
+        if (id !== '') {
+            order.push(id);
+        }
+    }
+    // From Button9: "Aufhören", the readouts, the extras, then the groups in
+    // their order, each over its controls, and the lesson number last.
+    assert.deepEqual(order, ['Button1', 'Edit3', 'Edit4', 'ListBox1', 'CrystalButton', 'SavePictureButton',
+        'SaveValuesButton', 'PrintButton', 'FullScreenButton', 'Button3', 'Button6', 'Button5', 'Button2', 'Button8',
+        'Button7', 'CheckBox2', 'CheckBox1', 'CheckBox5', 'CheckBox7', 'CheckBox8', 'CheckBox3', 'CheckBox4',
+        'RadioGroup1Item2', 'CheckBox6', 'CheckBox9', 'primaer', 'gebeugtCheck', 'CheckBox10']);
+    assert.deepEqual(errors, []);
+    await tab.close();
+});
+
 test('rotation at the fastest speed makes a reflection active, announced only when it changes', async () => {
     const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 792, height: 568 });
     await StartExperiment(tab, '12');
