@@ -27,8 +27,8 @@ export async function LaunchChromium() {
 }
 
 // A tab on the page at `width`×`height` CSS pixels and `ratio`, in `locale`,
-// with a touch screen for `touch`; console errors and uncaught exceptions are
-// collected in `errors`.
+// with a touch screen for `touch`; console errors, uncaught exceptions and
+// requests beyond the file are collected in `errors`.
 export async function OpenPage(browser, pagePath, { width, height, ratio = 1, locale = 'de-DE', touch = false }) {
     const tab = await browser.newPage();
     const errors = [];
@@ -38,6 +38,12 @@ export async function OpenPage(browser, pagePath, { width, height, ratio = 1, lo
         }
     });
     tab.on('pageerror', (error) => errors.push(String(error)));
+    // The page needs nothing beside itself: no request leaves it.
+    tab.on('request', (request) => {
+        if (!/^(file|data|blob):/.test(request.url())) {
+            errors.push(`request for ${request.url()}`);
+        }
+    });
     const cdp = await tab.createCDPSession();
     await cdp.send('Emulation.setLocaleOverride', { locale });
     await tab.setExtraHTTPHeaders({ 'Accept-Language': locale });
