@@ -5,14 +5,16 @@
 #   ./kb.sh test       run the whole test suite
 #   ./kb.sh test-asan  run the suite under AddressSanitizer and UBSan
 #   ./kb.sh package    build in release mode and write a Debian package
+#   ./kb.sh web        build the browser edition: one HTML file, path on the last line
+#   ./kb.sh web-bench  time a scene pass in headless chromium against the native one
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode="${1:-}"
 case "$mode" in
-run | test | test-asan | package) ;;
+run | test | test-asan | package | web | web-bench) ;;
 *)
-    echo "usage: $0 run | test | test-asan | package" >&2
+    echo "usage: $0 run | test | test-asan | package | web | web-bench" >&2
     exit 64
     ;;
 esac
@@ -28,6 +30,16 @@ if [ "$mode" = package ]; then
     # dpkg-shlibdeps (dpkg-dev) finds the dependencies; file tells CPack what to strip.
     packages+=(dpkg-dev file lintian)
 fi
+case "$mode" in
+test | web | web-bench)
+    # The browser edition: emscripten builds it, chromium runs its tests. node
+    # and npm may come from elsewhere than Debian (a NodeSource nodejs brings
+    # its own npm, and Debian's npm package cannot go beside it).
+    packages+=(emscripten chromium)
+    command -v node >/dev/null 2>&1 || packages+=(nodejs)
+    command -v npm >/dev/null 2>&1 || packages+=(npm)
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
@@ -43,14 +55,23 @@ if [ "${#missing[@]}" -gt 0 ]; then
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+jobs="$(nproc 2>/dev/null || echo 2)"
+if [ "$mode" = web ]; then
+    KB_JOBS="$jobs" KB_WERROR="$([ -n "${CI:-}" ] && echo ON || echo OFF)" web/tools/build_page.sh
+    exit 0
+fi
+
 preset=dev
 if [ "$mode" = test-asan ]; then preset=asan; fi
 if [ "$mode" = package ]; then preset=release; fi
 werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
-jobs="$(nproc 2>/dev/null || echo 2)"
 
 cmake --preset "$preset" -DKB_WERROR="$werror" >/dev/null
+if [ "$mode" = web-bench ]; then
+    cmake --build --preset dev -j "$jobs" --target kb_bench web_page web_test_modules
+    exec node tests/web/bench.mjs build/web/kristallbeugung.html build/dev/bench/kb_bench
+fi
 cmake --build --preset "$preset" -j "$jobs"
 
 if [ "$mode" = package ]; then

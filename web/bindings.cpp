@@ -1,0 +1,198 @@
+// The core for the page: the session with its handlers, the panel carried out
+// by a JavaScript object, each pass handed over as one integer array.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "draw_list_encoding.h"
+#include "lesson/panel.h"
+#include "lesson/session.h"
+#include "model/crystal_choice.h"
+#include "render/measured_values.h"
+#include "render/pass_geometry.h"
+#include "text_metrics.h"
+
+namespace kb {
+namespace {
+
+using emscripten::val;
+
+// Panel on a JavaScript object with methods of the same names; controls go
+// over by their layout names.
+class JsPanel final : public Panel {
+public:
+    explicit JsPanel(val page) : page_(std::move(page)) {}
+
+    int ViewWidth() const override { return page_.call<int>("ViewWidth"); }
+    int ViewHeight() const override { return page_.call<int>("ViewHeight"); }
+    std::string DecimalSeparator() const override { return page_.call<std::string>("DecimalSeparator"); }
+
+    void ShowControl(Control control, bool shown) override
+    {
+        page_.call<void>("ShowControl", std::string(ControlName(control)), shown);
+    }
+    bool IsChecked(Control box) const override
+    {
+        return page_.call<bool>("IsChecked", std::string(ControlName(box)));
+    }
+    void SetChecked(Control box, bool checked) override
+    {
+        page_.call<void>("SetChecked", std::string(ControlName(box)), checked);
+    }
+    int RadioItem() const override { return page_.call<int>("RadioItem"); }
+    void SelectRadioItem(int item) override { page_.call<void>("SelectRadioItem", item); }
+    std::string ControlText(Control edit) const override
+    {
+        return page_.call<std::string>("ControlText", std::string(ControlName(edit)));
+    }
+    void SetControlCaption(Control control, const std::string& caption) override
+    {
+        page_.call<void>("SetControlCaption", std::string(ControlName(control)), caption);
+    }
+    void SetWindowCaption(const std::string& caption) override
+    {
+        page_.call<void>("SetWindowCaption", caption);
+    }
+    void PanelChanged() override { page_.call<void>("PanelChanged"); }
+
+    void StartTimer(int intervalMs) override { page_.call<void>("StartTimer", intervalMs); }
+    void StopTimer() override { page_.call<void>("StopTimer"); }
+    void SetTimerInterval(int intervalMs) override { page_.call<void>("SetTimerInterval", intervalMs); }
+
+    void ShowMessage(const std::string& title, const std::string& text) override
+    {
+        page_.call<void>("ShowMessage", title, text);
+    }
+
+    void FitReadoutFont(Control box, int cellHeightPx, int boxWidth, int boxHeight, const std::string& texts,
+                        int lines) override
+    {
+        page_.call<void>("FitReadoutFont", std::string(ControlName(box)), cellHeightPx, boxWidth, boxHeight,
+                         texts, lines);
+    }
+    void PlaceReadout(Control box, int left, int top, int width, int height) override
+    {
+        page_.call<void>("PlaceReadout", std::string(ControlName(box)), left, top, width, height);
+    }
+    void SetReadoutText(Control box, const std::string& text) override
+    {
+        page_.call<void>("SetReadoutText", std::string(ControlName(box)), text);
+    }
+
+    // The view stays valid until the core next allocates; the page replays it
+    // at once.
+    void ShowPicture(const DrawList& pass) override
+    {
+        EncodeDrawList(pass, encoded_);
+        page_.call<void>("ShowPicture", val(emscripten::typed_memory_view(encoded_.size(), encoded_.data())));
+    }
+
+private:
+    val page_;
+    std::vector<std::int32_t> encoded_;
+};
+
+struct CrystalResult {
+    bool accepted = false;
+    std::string message;
+};
+
+// One window's session on the page's panel.
+class WebSession {
+public:
+    explicit WebSession(val page) : panel_(std::move(page)), session_(panel_, metrics_) {}
+
+    Session& Core() { return session_; }
+
+    CrystalResult ApplyCrystal(float latticeA, float latticeB, float gammaDeg, float lambda)
+    {
+        const CrystalCheck check = session_.ApplyCrystal(CrystalParams{latticeA, latticeB, gammaDeg, lambda});
+        return {check.accepted, check.message};
+    }
+    CrystalResult CheckCrystalChoice(float latticeA, float latticeB, float gammaDeg, float lambda) const
+    {
+        const CrystalCheck check = CheckCrystal(CrystalParams{latticeA, latticeB, gammaDeg, lambda});
+        return {check.accepted, check.message};
+    }
+    val Crystal() const
+    {
+        const CrystalParams& c = session_.State().Crystal;
+        val out = val::object();
+        out.set("LatticeA", c.LatticeA);
+        out.set("LatticeB", c.LatticeB);
+        out.set("GammaDeg", c.GammaDeg);
+        out.set("Lambda", c.Lambda);
+        return out;
+    }
+    std::string MeasuredValues(const std::string& decimalSeparator) const
+    {
+        return MeasuredValuesTable(session_.State(), decimalSeparator);
+    }
+
+    // What the tests and the benchmark look at.
+    double OmegaDeg() const { return static_cast<double>(session_.State().Omega) * kRadToDegExact; }
+    int ActiveReflex() const { return session_.State().ActiveReflex; }
+    int ReflexCount() const { return session_.State().ReflexCount; }
+    int ScenePassCount() const { return session_.ScenePassCount(); }
+    bool TimerRunning() const { return session_.TimerRunning(); }
+    int TimerIntervalMs() const { return static_cast<int>(session_.TimerIntervalMs()); }
+
+    void FormActivate() { session_.FormActivate(); }
+    void FormResize() { session_.FormResize(); }
+    void DrawScene() { session_.DrawScene(); }
+    void Button2Click() { session_.Button2Click(); }
+    void Button3Click() { session_.Button3Click(); }
+    void Button5Click() { session_.Button5Click(); }
+    void Button6Click() { session_.Button6Click(); }
+    void Button7Click() { session_.Button7Click(); }
+    void Button8Click() { session_.Button8Click(); }
+    void Button9Click() { session_.Button9Click(); }
+    void Timer1Timer() { session_.Timer1Timer(); }
+    void DisplayControlClick() { session_.DisplayControlClick(); }
+
+private:
+    WebTextMetrics metrics_;
+    JsPanel panel_;
+    Session session_;
+};
+
+}  // namespace
+}  // namespace kb
+
+EMSCRIPTEN_BINDINGS(kristallbeugung)
+{
+    using namespace emscripten;
+    using kb::WebSession;
+
+    value_object<kb::CrystalResult>("CrystalResult")
+        .field("accepted", &kb::CrystalResult::accepted)
+        .field("message", &kb::CrystalResult::message);
+
+    class_<WebSession>("Session")
+        .constructor<val>()
+        .function("ApplyCrystal", &WebSession::ApplyCrystal)
+        .function("CheckCrystal", &WebSession::CheckCrystalChoice)
+        .function("Crystal", &WebSession::Crystal)
+        .function("MeasuredValues", &WebSession::MeasuredValues)
+        .function("OmegaDeg", &WebSession::OmegaDeg)
+        .function("ActiveReflex", &WebSession::ActiveReflex)
+        .function("ReflexCount", &WebSession::ReflexCount)
+        .function("ScenePassCount", &WebSession::ScenePassCount)
+        .function("TimerRunning", &WebSession::TimerRunning)
+        .function("TimerIntervalMs", &WebSession::TimerIntervalMs)
+        .function("FormActivate", &WebSession::FormActivate)
+        .function("FormResize", &WebSession::FormResize)
+        .function("DrawScene", &WebSession::DrawScene)
+        .function("Button2Click", &WebSession::Button2Click)
+        .function("Button3Click", &WebSession::Button3Click)
+        .function("Button5Click", &WebSession::Button5Click)
+        .function("Button6Click", &WebSession::Button6Click)
+        .function("Button7Click", &WebSession::Button7Click)
+        .function("Button8Click", &WebSession::Button8Click)
+        .function("Button9Click", &WebSession::Button9Click)
+        .function("Timer1Timer", &WebSession::Timer1Timer)
+        .function("DisplayControlClick", &WebSession::DisplayControlClick);
+}

@@ -1,0 +1,52 @@
+// Inlines the core (its glue with the WebAssembly inside), the module, the
+// styles and the font into one HTML file that needs nothing beside it.
+//   node assemble_page.mjs --core core.js --font face.ttf --source web/ --out page.html
+import { readFileSync, writeFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { parseArgs } from 'node:util';
+
+const kMaxBytes = 3 * 1024 * 1024;
+
+const { values } = parseArgs({
+    options: { core: { type: 'string' }, font: { type: 'string' }, source: { type: 'string' }, out: { type: 'string' } },
+});
+for (const name of ['core', 'font', 'source', 'out']) {
+    if (!values[name]) {
+        console.error(`assemble_page: --${name} missing`);
+        process.exit(2);
+    }
+}
+
+// An inline script ends at the first "</script"; "<!--" would change how the
+// rest of it is read.
+function Inlinable(text, what) {
+    if (/<\/script|<!--/i.test(text)) {
+        console.error(`assemble_page: ${what} cannot be inlined as it stands`);
+        process.exit(1);
+    }
+    return text;
+}
+
+const read = (name) => readFileSync(join(values.source, name), 'utf8');
+const parts = {
+    '/*FONT*/': readFileSync(values.font).toString('base64'),
+    '/*STYLE*/': read('page.css'),
+    '/*CORE*/': Inlinable(readFileSync(values.core, 'utf8'), values.core),
+    '/*SCRIPT*/': Inlinable(read('page.js'), 'page.js'),
+};
+let html = read('page.html');
+for (const [marker, text] of Object.entries(parts)) {
+    const at = html.indexOf(marker);
+    if (at < 0) {
+        console.error(`assemble_page: page.html has no ${marker}`);
+        process.exit(1);
+    }
+    html = html.slice(0, at) + text + html.slice(at + marker.length);
+}
+const size = Buffer.byteLength(html);
+if (size > kMaxBytes) {
+    console.error(`assemble_page: ${size} bytes, more than ${kMaxBytes}`);
+    process.exit(1);
+}
+writeFileSync(values.out, html);
+console.log(`${values.out}: ${size} bytes`);
