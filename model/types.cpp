@@ -1,8 +1,9 @@
 #include "types.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
+#include <locale>
+#include <sstream>
 
 namespace kb {
 
@@ -29,10 +30,24 @@ int RoundHalfEven(double value)
 
 double AsTyped(float value)
 {
-    char text[32];
-    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    // The shortest decimal that gives back the float, read as a double. The
+    // classic locale keeps the C library's regional decimal comma out of it;
+    // streams rather than std::to_chars, which the browser build's library
+    // lacks for floating point.
     double typed = value;
-    std::from_chars(text, written.ptr, typed);
+    for (int digits = 1; digits <= std::numeric_limits<float>::max_digits10; ++digits) {
+        std::ostringstream text;
+        text.imbue(std::locale::classic());
+        text.precision(digits);
+        text << static_cast<double>(value);
+        std::istringstream back(text.str());
+        back.imbue(std::locale::classic());
+        double read = 0.0;
+        if ((back >> read) && static_cast<float>(read) == value) {
+            typed = read;
+            break;
+        }
+    }
     return typed;
 }
 

@@ -1,7 +1,8 @@
 #include "measured_values.h"
 
 #include <algorithm>
-#include <charconv>
+#include <locale>
+#include <sstream>
 
 #include "model/reflex_table.h"
 
@@ -14,18 +15,21 @@ enum Column { kH, kK, kN, kTheta, kTwoTheta, kPlaneSpacing, kFictiveSpacing, kOm
 // the C library's locale says about the decimal point.
 std::string Fixed(double value, int decimals)
 {
-    char text[64];
-    const std::to_chars_result end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, end.ptr);
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text.setf(std::ios::fixed, std::ios::floatfield);
+    text.precision(decimals);
+    text << value;
+    return text.str();
 }
 
 // The double nearest the printed number.
 double Rounded(double value, int decimals)
 {
-    const std::string text = Fixed(value, decimals);
+    std::istringstream text(Fixed(value, decimals));
+    text.imbue(std::locale::classic());
     double rounded = value;
-    std::from_chars(text.data(), text.data() + text.size(), rounded);
+    text >> rounded;
     return rounded;
 }
 
