@@ -17,32 +17,6 @@
 namespace kb {
 namespace {
 
-struct LatticePreset {
-    const char* name;
-    float a;
-    float b;
-    float gammaDeg;
-};
-
-struct RadiationPreset {
-    const char* name;
-    float lambda;
-};
-
-constexpr std::array<LatticePreset, 4> kLatticePresets = {{
-    {"schiefwinklig (Standard)", kLatticeAPm, kLatticeBPm, kGammaDeg},
-    {"rechtwinklig", 300.0f, 390.0f, 90.0f},
-    {"quadratisch", 300.0f, 300.0f, 90.0f},
-    {"hexagonal", 300.0f, 300.0f, 120.0f},
-}};
-
-constexpr std::array<RadiationPreset, 4> kRadiationPresets = {{
-    {"Cu Kα1", kLambdaPm},
-    {"Mo Kα1", 70.930f},
-    {"Co Kα1", 178.897f},
-    {"Cr Kα1", 228.970f},
-}};
-
 const char* const kFree = "frei";
 const QColor kMarkedBackground(0xFF, 0xD6, 0xD6);
 const QColor kMessageColour(0xB0, 0x00, 0x00);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 namespace kb {
 
 // The standard crystal and radiation, the ones the lessons are written for.
@@ -30,5 +32,33 @@ struct CrystalParams {
 };
 
 constexpr CrystalParams kStandardCrystal{kLatticeAPm, kLatticeBPm, kGammaDeg, kLambdaPm};
+
+// The choices "Kristall und Strahlung" offers besides free values; the same
+// in every front end. Names are German, UTF-8.
+struct LatticePreset {
+    const char* name;
+    float a;         // pm
+    float b;         // pm
+    float gammaDeg;  // degrees
+};
+
+struct RadiationPreset {
+    const char* name;
+    float lambda;  // pm
+};
+
+inline constexpr std::array<LatticePreset, 4> kLatticePresets = {{
+    {"schiefwinklig (Standard)", kLatticeAPm, kLatticeBPm, kGammaDeg},
+    {"rechtwinklig", 300.0f, 390.0f, 90.0f},
+    {"quadratisch", 300.0f, 300.0f, 90.0f},
+    {"hexagonal", 300.0f, 300.0f, 120.0f},
+}};
+
+inline constexpr std::array<RadiationPreset, 4> kRadiationPresets = {{
+    {"Cu Kα1", kLambdaPm},
+    {"Mo Kα1", 70.930f},
+    {"Co Kα1", 178.897f},
+    {"Cr Kα1", 228.970f},
+}};
 
 }  // namespace kb

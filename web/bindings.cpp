@@ -11,6 +11,7 @@
 #include "lesson/panel.h"
 #include "lesson/session.h"
 #include "model/crystal_choice.h"
+#include "model/diffractogram.h"
 #include "render/measured_values.h"
 #include "render/pass_geometry.h"
 #include "text_metrics.h"
@@ -100,6 +101,31 @@ struct CrystalResult {
     std::string message;
 };
 
+// The presets and accepted ranges of "Kristall und Strahlung", as the
+// desktop dialog has them.
+val CrystalChoices()
+{
+    val lattices = val::array();
+    for (const LatticePreset& preset : kLatticePresets) {
+        lattices.call<void>("push", val::array(std::vector<val>{val(std::string(preset.name)), val(preset.a),
+                                                                val(preset.b), val(preset.gammaDeg)}));
+    }
+    val radiations = val::array();
+    for (const RadiationPreset& preset : kRadiationPresets) {
+        radiations.call<void>(
+            "push", val::array(std::vector<val>{val(std::string(preset.name)), val(preset.lambda)}));
+    }
+    val ranges = val::object();
+    ranges.set("lattice", val::array(std::vector<float>{kMinLatticePm, kMaxLatticePm}));
+    ranges.set("gamma", val::array(std::vector<float>{kMinGammaDeg, kMaxGammaDeg}));
+    ranges.set("lambda", val::array(std::vector<float>{kMinLambdaPm, kMaxLambdaPm}));
+    val choices = val::object();
+    choices.set("lattices", lattices);
+    choices.set("radiations", radiations);
+    choices.set("ranges", ranges);
+    return choices;
+}
+
 // One window's session on the page's panel.
 class WebSession {
 public:
@@ -117,6 +143,7 @@ public:
         const CrystalCheck check = CheckCrystal(CrystalParams{latticeA, latticeB, gammaDeg, lambda});
         return {check.accepted, check.message};
     }
+    bool AnyPeakRecorded() const { return kb::AnyPeakRecorded(session_.State()); }
     val Crystal() const
     {
         const CrystalParams& c = session_.State().Crystal;
@@ -171,11 +198,14 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
         .field("accepted", &kb::CrystalResult::accepted)
         .field("message", &kb::CrystalResult::message);
 
+    function("CrystalChoices", &kb::CrystalChoices);
+
     class_<WebSession>("Session")
         .constructor<val>()
         .function("ApplyCrystal", &WebSession::ApplyCrystal)
         .function("CheckCrystal", &WebSession::CheckCrystalChoice)
         .function("Crystal", &WebSession::Crystal)
+        .function("AnyPeakRecorded", &WebSession::AnyPeakRecorded)
         .function("MeasuredValues", &WebSession::MeasuredValues)
         .function("OmegaDeg", &WebSession::OmegaDeg)
         .function("ActiveReflex", &WebSession::ActiveReflex)

@@ -310,14 +310,6 @@ const kReadoutInsetX = 3, kReadoutInsetY = 2;
 const kSmallestReadoutPx = 6;
 const kReadoutLineHeight = 1.15;
 
-// Presets of "Kristall und Strahlung", as in the desktop dialog.
-const kLatticePresets = [
-    ['schiefwinklig (Standard)', 300, 390, 111],
-    ['rechtwinklig', 300, 390, 90],
-    ['quadratisch', 300, 300, 90],
-    ['hexagonal', 300, 300, 120],
-];
-const kRadiationPresets = [['Cu Kα1', 154.051], ['Mo Kα1', 70.93], ['Co Kα1', 178.897], ['Cr Kα1', 228.97]];
 const kFree = 'frei';
 
 const separators = new Map();
@@ -503,6 +495,7 @@ class Page {
 
 let core = null;
 let session = null;
+let crystalChoices = null;  // presets and ranges, from the core
 let page = null;
 
 // Every control as the window is created.
@@ -619,23 +612,27 @@ function ReadCrystalFields() {
 }
 
 function SyncCrystalChoices() {
+    const { lattices, radiations } = crystalChoices;
     const [a, b, gamma, lambda] = ReadCrystalFields();
-    const lattice = kLatticePresets.findIndex((p) => p[1] === a && p[2] === b && p[3] === gamma);
-    $('latticeChoice').selectedIndex = lattice >= 0 ? lattice : kLatticePresets.length;
-    const radiation = kRadiationPresets.findIndex((p) => Math.abs(p[1] - lambda) < 5e-4);
-    $('radiationChoice').selectedIndex = radiation >= 0 ? radiation : kRadiationPresets.length;
+    // The fields hold what the core stores in single precision.
+    const single = Math.fround;
+    const lattice = lattices.findIndex((p) => p[1] === single(a) && p[2] === single(b) && p[3] === single(gamma));
+    $('latticeChoice').selectedIndex = lattice >= 0 ? lattice : lattices.length;
+    const radiation = radiations.findIndex((p) => p[1] === single(lambda));
+    $('radiationChoice').selectedIndex = radiation >= 0 ? radiation : radiations.length;
 }
 
 function CheckCrystalFields() {
     const [a, b, gamma, lambda] = ReadCrystalFields();
     const check = session.CheckCrystal(a, b, gamma, lambda);
     $('checkMessage').textContent = check.message;
-    const ranges = [['aSpin', 100, 1000], ['bSpin', 100, 1000], ['gammaSpin', 60, 150], ['lambdaSpin', 50, 500]];
-    for (const [id, low, high] of ranges) {
+    const { lattice, gamma: gammaRange, lambda: lambdaRange } = crystalChoices.ranges;
+    const ranges = [['aSpin', lattice], ['bSpin', lattice], ['gammaSpin', gammaRange], ['lambdaSpin', lambdaRange]];
+    for (const [id, [low, high]] of ranges) {
         const value = Number($(id).value);
         $(id).setAttribute('aria-invalid', String(!(value >= low && value <= high)));
     }
-    $('applyButton').disabled = !check.accepted;
+    $('okButton').disabled = !check.accepted;
     return check;
 }
 
@@ -655,24 +652,40 @@ function OpenCrystalDialog() {
     $('latticeChoice').focus();
 }
 
+// Resolves true when the recorded peaks may go: at once while none are
+// recorded, otherwise when the user chooses "Verwerfen".
+function ConfirmDiscardPeaks() {
+    if (!session.AnyPeakRecorded()) {
+        return Promise.resolve(true);
+    }
+    const dialog = $('DiscardDialog');
+    return new Promise((resolve) => {
+        dialog.returnValue = 'keep';
+        dialog.addEventListener('close', () => resolve(dialog.returnValue === 'discard'), { once: true });
+        dialog.showModal();
+        $('keepButton').focus();
+    });
+}
+
 function WireCrystalDialog() {
-    for (const [name] of kLatticePresets) {
+    const { lattices, radiations } = crystalChoices;
+    for (const [name] of lattices) {
         $('latticeChoice').add(new Option(name));
     }
     $('latticeChoice').add(new Option(kFree));
-    for (const [name] of kRadiationPresets) {
+    for (const [name] of radiations) {
         $('radiationChoice').add(new Option(name));
     }
     $('radiationChoice').add(new Option(kFree));
     $('latticeChoice').addEventListener('change', () => {
-        const preset = kLatticePresets[$('latticeChoice').selectedIndex];
+        const preset = lattices[$('latticeChoice').selectedIndex];
         if (preset) {
             const [, , , lambda] = ReadCrystalFields();
             SetCrystalFields(preset[1], preset[2], preset[3], lambda);
         }
     });
     $('radiationChoice').addEventListener('change', () => {
-        const preset = kRadiationPresets[$('radiationChoice').selectedIndex];
+        const preset = radiations[$('radiationChoice').selectedIndex];
         if (preset) {
             const [a, b, gamma] = ReadCrystalFields();
             SetCrystalFields(a, b, gamma, preset[1]);
@@ -684,25 +697,40 @@ function WireCrystalDialog() {
             CheckCrystalFields();
         });
     }
-    const apply = () => {
-        if (CheckCrystalFields().accepted) {
-            const [a, b, gamma, lambda] = ReadCrystalFields();
-            const result = session.ApplyCrystal(a, b, gamma, lambda);
+    const dialog = $('CrystalDialog');
+    // "OK" (and Enter in a field) applies and closes; the crystal in use
+    // changes nothing, another one asks first while peaks are recorded.
+    dialog.querySelector('form').addEventListener('submit', async (event) => {
+        event.preventDefault();
+        if (!CheckCrystalFields().accepted) {
+            return;
+        }
+        const [a, b, gamma, lambda] = ReadCrystalFields();
+        const now = session.Crystal();
+        const single = Math.fround;
+        const same = single(a) === now.LatticeA && single(b) === now.LatticeB && single(gamma) === now.GammaDeg &&
+            single(lambda) === now.Lambda;
+        if (!same && !(await ConfirmDiscardPeaks())) {
+            return;
+        }
+        const result = session.ApplyCrystal(a, b, gamma, lambda);
+        if (result.accepted) {
+            dialog.close();
+        } else {
             $('checkMessage').textContent = result.message;
         }
-    };
-    $('applyButton').addEventListener('click', apply);
-    // Enter in a field applies, as the dialog's default button does; only
-    // "Schließen" closes it.
-    $('CrystalDialog').querySelector('form').addEventListener('submit', (event) => {
-        if (event.submitter?.id !== 'closeButton') {
+    });
+    // Enter on a choice list applies too, as on the desktop's default button.
+    dialog.addEventListener('keydown', (event) => {
+        if (event.key === 'Enter' && event.target.tagName === 'SELECT') {
             event.preventDefault();
-            apply();
+            dialog.querySelector('form').requestSubmit($('okButton'));
         }
     });
+    $('cancelButton').addEventListener('click', () => dialog.close());
     $('standardButton').addEventListener('click', () => {
-        const [, a, b, gamma] = kLatticePresets[0];
-        SetCrystalFields(a, b, gamma, kRadiationPresets[0][1]);
+        const [, a, b, gamma] = lattices[0];
+        SetCrystalFields(a, b, gamma, radiations[0][1]);
     });
 }
 
@@ -771,6 +799,7 @@ function WireControls() {
 async function Main() {
     const fontReady = document.fonts.load(`16px ${kFontFamily}`);
     core = await createKristallbeugung();
+    crystalChoices = core.CrystalChoices();
     await fontReady;
     page = new Page();
     WireControls();

@@ -258,3 +258,38 @@ test('readouts in the browser\'s language', async (t) => {
         });
     }
 });
+
+test('"Kristall und Strahlung": OK on the crystal in use keeps the peaks, another one asks first', async () => {
+    const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 792, height: 568 });
+    await StartExperiment(tab, '0');
+    await tab.click('#Button6');  // nächsterReflex records a peak
+    const peaks = () => tab.evaluate(() => window.kb.session.AnyPeakRecorded());
+    const omega = () => tab.evaluate(() => window.kb.session.OmegaDeg());
+    assert.equal(await peaks(), true);
+    const before = await omega();
+
+    await tab.click('#CrystalButton');
+    await tab.keyboard.press('Enter');
+    assert.equal(await tab.$eval('#CrystalDialog', (d) => d.open), false, 'OK closes the dialog');
+    assert.deepEqual([await peaks(), await omega()], [true, before], 'the same crystal changes nothing');
+
+    // A square lattice: "Abbrechen" in the question keeps everything, "Verwerfen" applies.
+    for (const [answer, applied] of [['#keepButton', false], ['#discardButton', true]]) {
+        await tab.click('#CrystalButton');
+        await tab.select('#latticeChoice', 'quadratisch');
+        await tab.click('#okButton');
+        assert.equal(await tab.$eval('#DiscardDialog', (d) => d.open), true, 'the question comes first');
+        await tab.click(answer);
+        // The answer takes effect when the question has closed, after the click.
+        await tab.waitForFunction((closed) => !document.getElementById(closed).open, {},
+            applied ? 'CrystalDialog' : 'DiscardDialog');
+        const lattice = await tab.evaluate(() => window.kb.session.Crystal().LatticeB);
+        assert.deepEqual([lattice === 300, await peaks()], [applied, !applied], answer);
+        if (!applied) {
+            await tab.click('#cancelButton');
+        }
+    }
+    assert.equal(await tab.$eval('#CrystalDialog', (d) => d.open), false);
+    assert.deepEqual(errors, []);
+    await tab.close();
+});
