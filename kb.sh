@@ -70,7 +70,7 @@ if [ -n "${CI:-}" ]; then werror=ON; fi
 cmake --preset "$preset" -DKB_WERROR="$werror" >/dev/null
 if [ "$mode" = web-bench ]; then
     cmake --build --preset dev -j "$jobs" --target kb_bench web_page web_test_modules
-    exec node tests/web/bench.mjs build/web/kristallbeugung.html build/dev/bench/kb_bench
+    exec node bench/web_bench.mjs build/web/kristallbeugung.html build/dev/bench/kb_bench
 fi
 cmake --build --preset "$preset" -j "$jobs"
 

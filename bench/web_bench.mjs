@@ -1,17 +1,17 @@
 // A scene pass in headless chromium against the native one, measured in the
 // same run: record in WebAssembly, replay on the canvas, ended by a one-pixel
 // getImageData so that the drawing is done; and a white fill of the canvas.
-//   node bench.mjs <kristallbeugung.html> <kb_bench>
+//   node bench/web_bench.mjs <kristallbeugung.html> <kb_bench>
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
-import { LaunchChromium, OpenPage } from './browser.mjs';
+import { LaunchChromium, OpenPage } from '../tests/web/browser.mjs';
 
 const [pagePath, nativeBench] = process.argv.slice(2);
 if (!pagePath || !nativeBench) {
-    console.error('usage: node bench.mjs <kristallbeugung.html> <kb_bench>');
+    console.error('usage: node bench/web_bench.mjs <kristallbeugung.html> <kb_bench>');
     process.exit(2);
 }
 const kSizes = [{ width: 792, height: 568, ratio: 1 }, { width: 1920, height: 1080, ratio: 2 }];
