@@ -135,7 +135,6 @@ TForm1::TForm1()
     IndexControls();
     // Made at the layout's size: Edit4's layout place belongs to it.
     session_ = std::make_unique<Session>(static_cast<Panel&>(*this), metrics_);
-    SetCaption(QStringLiteral("Kein Experiment aktiv"));
     // A lesson number can be typed straight away, replacing the "1".
     Edit2->setFocus();
     Edit2->selectAll();

@@ -35,6 +35,7 @@ Session::Session(Panel& panel, TextMetrics& metrics)
       edit4PlacedForWidth_(panel.ViewWidth()),
       edit4PlacedForHeight_(panel.ViewHeight())
 {
+    SetCaption(kNoExperimentCaption);
 }
 
 void Session::Check(Control box, bool checked)
@@ -102,11 +103,14 @@ void Session::FitReadoutFonts(const Readouts& r, const std::string& decimalSepar
     // The fonts follow the scene's scale: the width it is laid out for, which
     // on a wide drawing area its height sets.
     const int viewWidth = RoundHalfEven(static_cast<double>(state_.ViewScale) * kWorldWidth);
-    if (fontsFitForWidth_ == viewWidth && fontsFitForSeparator_ == decimalSeparator) {
+    // The possible texts, and so the fonts, also depend on the crystal.
+    if (fontsFitForWidth_ == viewWidth && fontsFitForSeparator_ == decimalSeparator &&
+        fontsFitForCrystal_ == state_.Crystal) {
         return;
     }
     fontsFitForWidth_ = viewWidth;
     fontsFitForSeparator_ = decimalSeparator;
+    fontsFitForCrystal_ = state_.Crystal;
     const ReadoutTexts texts = PossibleReadoutTexts(state_, decimalSeparator);
     panel_.FitReadoutFont(Control::Edit3, r.fontHeight, r.omegaWidth, r.omegaHeight, JoinLines(texts.omega),
                           1);
@@ -131,10 +135,12 @@ void Session::ApplyReadouts(const Readouts& r, const std::string& decimalSeparat
         edit4PlacedForWidth_ = viewWidth;
         edit4PlacedForHeight_ = viewHeight;
     }
+    // Shown before its text changes, so that a front end announcing the new
+    // reflex to a screen reader already sees the box as shown.
+    panel_.ShowControl(Control::Edit4, r.reflexVisible);
     if (r.reflexTextChanged) {
         panel_.SetReadoutText(Control::Edit4, r.reflexText);
     }
-    panel_.ShowControl(Control::Edit4, r.reflexVisible);
     if (r.listUpdated) {
         const BoxGeometry& box = r.listGeometry;
         panel_.PlaceReadout(Control::ListBox1, box.left, box.top, box.width, box.height);

@@ -14,11 +14,14 @@
 namespace kb {
 
 inline constexpr std::uint32_t kTimerIntervalMsAtCreation = 1000;
+// The window caption before the first lesson.
+inline constexpr char kNoExperimentCaption[] = "Kein Experiment aktiv";
 
 // The panel's behaviour without a toolkit: the model, the handlers of the
 // controls and the timer, the feature codes, the experiment start and the
 // scene pass with its readouts. Acts on the window through `Panel` only; a
 // front end calls the handlers from its controls' events.
+
 class Session {
 public:
     // Reads the panel's view size: Edit4 keeps its layout place at that size
@@ -94,6 +97,7 @@ private:
     // The drawing-area width and separator the readout fonts were fitted for.
     int fontsFitForWidth_ = -1;
     std::string fontsFitForSeparator_;
+    CrystalParams fontsFitForCrystal_;
 };
 
 }  // namespace kb

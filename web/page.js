@@ -303,7 +303,6 @@ const $ = (id) => document.getElementById(id);
 const kDisplayChecks = ['CheckBox1', 'CheckBox2', 'CheckBox3', 'CheckBox4', 'CheckBox5', 'CheckBox6', 'CheckBox7',
     'CheckBox8', 'CheckBox9', 'CheckBox10', 'CheckBox11', 'CheckBox12', 'primaer', 'gebeugtCheck'];
 const kSpinnerMin = 1, kSpinnerMax = 14;
-const kStartCaption = 'Kein Experiment aktiv';
 // Text of a readout starts this far inside its box, left and right (border and
 // padding), and the lines this far at top and bottom.
 const kReadoutInsetX = 3, kReadoutInsetY = 2;
@@ -341,7 +340,6 @@ class Page {
         this.ctx = this.canvas.getContext('2d', { alpha: false });
         this.measure = document.createElement('canvas').getContext('2d');
         this.timer = 0;
-        this.timerMs = 0;
         this.readoutFonts = new Map();
         this.stamps = new Stamps();
         this.reflexText = null;
@@ -398,7 +396,6 @@ class Page {
 
     StartTimer(intervalMs) {
         this.StopTimer();
-        this.timerMs = intervalMs;
         this.timer = setInterval(() => session.Timer1Timer(), intervalMs);
     }
     StopTimer() {
@@ -408,7 +405,6 @@ class Page {
         }
     }
     SetTimerInterval(intervalMs) {
-        this.timerMs = intervalMs;
         if (this.timer) {
             this.StartTimer(intervalMs);
         }
@@ -519,7 +515,6 @@ function ResetControls() {
     $('Edit3').removeAttribute('style');
     $('Edit4').removeAttribute('style');
     $('ListBox1').removeAttribute('style');
-    document.title = kStartCaption;
 }
 
 function StartSession() {
@@ -578,8 +573,8 @@ function Download(blob, fileName) {
     setTimeout(() => URL.revokeObjectURL(link.href), 1000);
 }
 
+// The canvas as it stands: the pass shown, at device pixels.
 function SavePicture() {
-    session.DrawScene();
     page.canvas.toBlob((blob) => {
         if (blob) {
             Download(blob, `${SuggestedName()}.png`);
@@ -791,9 +786,6 @@ function WireControls() {
         }, { once: true });
     };
     watchRatio();
-    // The print shows the picture at the printer's resolution would need a
-    // pass of its own; the canvas at device pixels is printed as it stands.
-    window.addEventListener('beforeprint', () => session.DrawScene());
 }
 
 async function Main() {

@@ -101,7 +101,7 @@ void SessionTest::experimentStart_data()
                                                 C::CheckBox2, C::CheckBox3,    C::CheckBox4}
                         << std::vector<C>{} << 2;
     QTest::newRow("abc") << "abc"
-                         << ""
+                         << "Kein Experiment aktiv"
                          << "Experiment abc existiert nicht." << std::vector<C>{}
                          << std::vector<C>{C::GroupBox1, C::GroupBox2, C::GroupBox3,
                                            C::GroupBox4, C::GroupBox6, C::GroupBox7}
