@@ -18,7 +18,6 @@
 #include "model/crystal_choice.h"
 #include "paint/picture_export.h"
 #include "paint/stamps.h"
-#include "render/measured_values.h"
 #include "up_down.h"
 #include "values_export.h"
 

@@ -99,7 +99,9 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
     const int cause = errno;
     check(closed);
     if (error != LXW_NO_ERROR) {
-        return CannotWrite(fileName, FileErrorCause(cause, QString::fromUtf8(lxw_strerror(error))));
+        // The library's own texts are English; a cause it does not leave in errno gets a German one.
+        return CannotWrite(
+            fileName, FileErrorCause(cause, QStringLiteral("die Arbeitsmappe ließ sich nicht erzeugen")));
     }
     QFile file(QFile::decodeName(path));
     if (!file.open(QIODevice::ReadOnly)) {

@@ -1,15 +1,12 @@
 // The window as the lessons' Panel: each call carries out on the widgets
 // what the Session decided.
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFontMetricsF>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSet>
 #include <QStyle>
 #include <QTimer>

@@ -9,7 +9,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 
 #include "main_window.h"
 #include "model/diffractogram.h"

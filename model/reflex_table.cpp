@@ -71,17 +71,30 @@ int EnumerationBound(float star, float sinGammaStar)
     return std::max(RoundHalfEven(2.0 / star), across);
 }
 
+// The crystal as its values were typed, in double precision; made once per
+// table, since each value takes a decimal round trip.
+struct TypedCrystal {
+    double a;         // pm
+    double b;         // pm
+    double gammaRad;  // radians
+    double lambda;    // pm
+};
+
+TypedCrystal Typed(const CrystalParams& crystal)
+{
+    return {AsTyped(crystal.LatticeA), AsTyped(crystal.LatticeB), AsTyped(crystal.GammaDeg) * kPi / 180.0,
+            AsTyped(crystal.Lambda)};
+}
+
 // sin(theta) of (h k 0) from the spacing of the direct lattice:
 // 1 / d^2 = (h^2 / a^2 + k^2 / b^2 - 2 h k cos(gamma) / (a b)) / sin^2(gamma).
-double ExactSinTheta(const CrystalParams& crystal, int h, int k)
+double ExactSinTheta(const TypedCrystal& c, int h, int k)
 {
-    const double a = AsTyped(crystal.LatticeA);
-    const double b = AsTyped(crystal.LatticeB);
-    const double gamma = AsTyped(crystal.GammaDeg) * kPi / 180.0;
-    const double sinGamma = std::sin(gamma);
+    const double sinGamma = std::sin(c.gammaRad);
     const double inverseSquare =
-        (h * h / (a * a) + k * k / (b * b) - 2.0 * h * k * std::cos(gamma) / (a * b)) / (sinGamma * sinGamma);
-    return AsTyped(crystal.Lambda) * std::sqrt(inverseSquare) / 2.0;
+        (h * h / (c.a * c.a) + k * k / (c.b * c.b) - 2.0 * h * k * std::cos(c.gammaRad) / (c.a * c.b)) /
+        (sinGamma * sinGamma);
+    return c.lambda * std::sqrt(inverseSquare) / 2.0;
 }
 
 bool AtBraggLimit(double sinTheta)
@@ -95,12 +108,13 @@ bool AtBraggLimit(double sinTheta)
 template <typename Visit>
 void ForEachReachablePair(const SimState& s, int hMax, int kMax, Visit visit)
 {
+    const TypedCrystal typed = Typed(s.Crystal);
     for (int k = -kMax; k <= kMax; ++k) {
         for (int h = -hMax; h <= hMax; ++h) {
             if (h == 0 && k == 0) {
                 continue;
             }
-            const double exact = ExactSinTheta(s.Crystal, h, k);
+            const double exact = ExactSinTheta(typed, h, k);
             if (exact > 1.0 + kBraggLimitTolerance) {
                 continue;
             }
@@ -113,8 +127,9 @@ void ForEachReachablePair(const SimState& s, int hMax, int kMax, Visit visit)
 
 ExactReflex ComputeExactReflex(const CrystalParams& crystal, int h, int k)
 {
+    const TypedCrystal typed = Typed(crystal);
     ExactReflex r;
-    r.SinTheta = ExactSinTheta(crystal, h, k);
+    r.SinTheta = ExactSinTheta(typed, h, k);
     if (AtBraggLimit(r.SinTheta)) {
         r.SinTheta = 1.0;
     }
@@ -123,10 +138,8 @@ ExactReflex ComputeExactReflex(const CrystalParams& crystal, int h, int k)
     r.ThetaDeg = theta / kPi * 180.0;
     // Direction of h a* + k b* from +b* towards a*; a* lies gamma* = pi - gamma
     // from b*, and the common factor 1 / sin(gamma) drops out of the angle.
-    const double a = AsTyped(crystal.LatticeA);
-    const double b = AsTyped(crystal.LatticeB);
-    const double gamma = AsTyped(crystal.GammaDeg) * kPi / 180.0;
-    double phi = std::atan2(h * std::sin(gamma) / a, k / b - h * std::cos(gamma) / a);
+    double phi = std::atan2(h * std::sin(typed.gammaRad) / typed.a,
+                            k / typed.b - h * std::cos(typed.gammaRad) / typed.a);
     if (phi < 0.0) {
         phi += kTwoPi;
     }
@@ -134,7 +147,7 @@ ExactReflex ComputeExactReflex(const CrystalParams& crystal, int h, int k)
     if (r.OmegaBraggDeg > 360.0) {
         r.OmegaBraggDeg -= 360.0;
     }
-    r.FictiveSpacingPm = AsTyped(crystal.Lambda) / (2.0 * r.SinTheta);
+    r.FictiveSpacingPm = typed.lambda / (2.0 * r.SinTheta);
     r.PlaneSpacingPm = r.FictiveSpacingPm * std::gcd(h, k);
     return r;
 }

@@ -131,8 +131,6 @@ class WebSession {
 public:
     explicit WebSession(val page) : panel_(std::move(page)), session_(panel_, metrics_) {}
 
-    Session& Core() { return session_; }
-
     CrystalResult ApplyCrystal(float latticeA, float latticeB, float gammaDeg, float lambda)
     {
         const CrystalCheck check = session_.ApplyCrystal(CrystalParams{latticeA, latticeB, gammaDeg, lambda});
