@@ -54,7 +54,10 @@ bool WriteRaster(QIODevice& device, const char* format, const DrawList& list, QS
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
     QImageWriter writer(&device, format);
-    if (writer.supportsOption(QImageIOHandler::Quality)) {
+    // Only JPEG's quality is a quality; PNG reads the same option as its
+    // compression and would be written nearly uncompressed.
+    const QByteArray name(format);
+    if (name == "jpg" || name == "jpeg") {
         writer.setQuality(kJpegQuality);
     }
     return writer.write(image);

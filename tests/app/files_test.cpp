@@ -2,6 +2,7 @@
 // system takes.
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,12 @@ void FilesTest::formatByExtension()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QImageReader::imageFormat(&file), QByteArray(content));
     }
+    // A PNG of the mostly white picture is compressed: far less than a byte a pixel.
+    const QString png = folder.filePath(QStringLiteral("bild.png"));
+    QVERIFY(kb::SavePicture(png, kb::PictureFormat::Png, form.LatestPass(), form.ViewSize(), 1.0, {},
+                            form.drawingArea_->Cache())
+                .isEmpty());
+    QVERIFY(QFileInfo(png).size() < form.ViewSize().width() * form.ViewSize().height() / 4);
     QVERIFY(!kb::PictureFormatOf(QStringLiteral("bild.xyz")));
     QVERIFY(kb::UnknownPictureFormatMessage(QStringLiteral("bild.xyz")).contains(QStringLiteral(".jpg")));
 }
