@@ -14,6 +14,7 @@
 #include "model/diffractogram.h"
 #include "render/measured_values.h"
 #include "render/pass_geometry.h"
+#include "render/scene_description.h"
 #include "text_metrics.h"
 
 namespace kb {
@@ -142,6 +143,11 @@ public:
         return {check.accepted, check.message};
     }
     bool AnyPeakRecorded() const { return kb::AnyPeakRecorded(session_.State()); }
+    // What the picture shows, in words, as the desktop describes its drawing area.
+    std::string Description(const std::string& decimalSeparator) const
+    {
+        return DescribeScene(session_.State(), decimalSeparator);
+    }
     val Crystal() const
     {
         const CrystalParams& c = session_.State().Crystal;
@@ -204,6 +210,7 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
         .function("CheckCrystal", &WebSession::CheckCrystalChoice)
         .function("Crystal", &WebSession::Crystal)
         .function("AnyPeakRecorded", &WebSession::AnyPeakRecorded)
+        .function("Description", &WebSession::Description)
         .function("MeasuredValues", &WebSession::MeasuredValues)
         .function("OmegaDeg", &WebSession::OmegaDeg)
         .function("ActiveReflex", &WebSession::ActiveReflex)

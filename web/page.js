@@ -477,6 +477,16 @@ class Page {
         const ctx = this.ctx;
         ctx.setTransform(this.ratio, 0, 0, this.ratio, 0, 0);
         ReplayDrawList(ctx, list, this.ratio, this.stamps);
+        // The description in words changes only every few ticks; a screen
+        // reader is told only then. The session's very first pass comes
+        // before the page holds the session.
+        if (session) {
+            const description = session.Description(this.DecimalSeparator());
+            if (description !== this.description) {
+                this.description = description;
+                $('drawing-description').textContent = description;
+            }
+        }
         if (!this.firstPictureAt) {
             this.firstPictureAt = performance.now();
         }

@@ -259,13 +259,20 @@ test('readouts in the browser\'s language', async (t) => {
     }
 });
 
-test('"Kristall und Strahlung": OK on the crystal in use keeps the peaks, another one asks first', async () => {
+test('the drawing area described in words; "Kristall und Strahlung": OK on the crystal in use keeps the peaks, another one asks first', async () => {
     const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 792, height: 568 });
     await StartExperiment(tab, '0');
     await tab.click('#Button6');  // nächsterReflex records a peak
     const peaks = () => tab.evaluate(() => window.kb.session.AnyPeakRecorded());
     const omega = () => tab.evaluate(() => window.kb.session.OmegaDeg());
     assert.equal(await peaks(), true);
+    const [name, description] = await tab.evaluate(() => {
+        const canvas = document.getElementById('drawing-area');
+        return [canvas.getAttribute('aria-label'),
+            document.getElementById(canvas.getAttribute('aria-describedby')).textContent];
+    });
+    assert.equal(name, 'Zeichenfläche');
+    assert.match(description, /^Kristall um Omega = \d+° gedreht; Reflex -?\d+ -?\d+ 0 \(\d+\. Ordnung\) in Bragg-Stellung: Theta = \d+[,.]\d°/);
     const before = await omega();
 
     await tab.click('#CrystalButton');
