@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lesson/session.h"
+#include "recording_panel.h"
 
 using kb::Control;
 
@@ -20,51 +21,6 @@ public:
         return font.height * static_cast<int>(text.size()) / 2;
     }
     int TextHeight(const kb::Font& font, std::string_view) override { return font.height; }
-};
-
-// Records what the session asks of it; every control starts shown and unchecked.
-class FakePanel final : public kb::Panel {
-public:
-    int ViewWidth() const override { return 615; }
-    int ViewHeight() const override { return 568; }
-    std::string DecimalSeparator() const override { return ","; }
-    void ShowControl(Control control, bool shown) override { hidden[control] = !shown; }
-    bool IsChecked(Control box) const override { return checked.count(box) != 0; }
-    void SetChecked(Control box, bool on) override
-    {
-        on ? (void)checked.insert(box) : (void)checked.erase(box);
-    }
-    int RadioItem() const override { return radio; }
-    void SelectRadioItem(int item) override { radio = item; }
-    std::string ControlText(Control) const override { return edit2; }
-    void SetControlCaption(Control control, const std::string& text) override { captions[control] = text; }
-    void SetWindowCaption(const std::string& text) override { caption = text; }
-    void PanelChanged() override {}
-    void StartTimer(int intervalMs) override { timerMs = intervalMs; }
-    void StopTimer() override { timerMs = 0; }
-    void SetTimerInterval(int) override {}
-    void ShowMessage(const std::string&, const std::string& text) override { messages.push_back(text); }
-    void FitReadoutFont(Control, int, int, int, const std::string&, int) override {}
-    void PlaceReadout(Control, int, int, int, int) override {}
-    void SetReadoutText(Control box, const std::string& text) override { readouts[box] = text; }
-    void ShowPicture(const kb::DrawList& pass) override { pictures.push_back(pass.ops.size()); }
-
-    bool Shown(Control control) const
-    {
-        const auto it = hidden.find(control);
-        return it == hidden.end() || !it->second;
-    }
-
-    std::map<Control, bool> hidden;
-    std::set<Control> checked;
-    int radio = 0;
-    std::string edit2;
-    std::map<Control, std::string> captions;
-    std::string caption;
-    int timerMs = 0;
-    std::vector<std::string> messages;
-    std::map<Control, std::string> readouts;
-    std::vector<std::size_t> pictures;  // ops of each pass shown
 };
 
 }  // namespace
@@ -122,7 +78,7 @@ void SessionTest::experimentStart()
     QFETCH(std::vector<Control>, hiddenGroups);
     QFETCH(int, radio);
 
-    FakePanel panel;
+    kb::RecordingPanel panel;
     FakeMetrics metrics;
     kb::Session session(panel, metrics);
     session.FormActivate();
@@ -154,7 +110,7 @@ void SessionTest::experimentStart()
 
 void SessionTest::rotationThroughThePanel()
 {
-    FakePanel panel;
+    kb::RecordingPanel panel;
     FakeMetrics metrics;
     kb::Session session(panel, metrics);
     session.FormActivate();

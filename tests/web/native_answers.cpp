@@ -14,54 +14,25 @@
 #include <QStringList>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "lesson/panel.h"
 #include "lesson/session.h"
+#include "tests/lesson/recording_panel.h"
 #include "web/draw_list_encoding.h"
 #include "web/text_metrics.h"
 
 namespace {
 
-// The panel as plain state, like the node test's.
-class StatePanel final : public kb::Panel {
-public:
-    int width = 615;
-    int height = 568;
-    std::map<kb::Control, bool> checked{{kb::Control::CheckBox5, true}, {kb::Control::CheckBox7, true}};
-    int radio = 0;
-    std::string edit2 = "1";
-    std::vector<std::int32_t> encoded;
-    std::map<kb::Control, bool> hidden;
-    std::string caption = "Kein Experiment aktiv";
-    std::string message;
-
-    int ViewWidth() const override { return width; }
-    int ViewHeight() const override { return height; }
-    std::string DecimalSeparator() const override { return ","; }
-    void ShowControl(kb::Control control, bool shown) override { hidden[control] = !shown; }
-    bool IsChecked(kb::Control box) const override
-    {
-        const auto found = checked.find(box);
-        return found != checked.end() && found->second;
-    }
-    void SetChecked(kb::Control box, bool on) override { checked[box] = on; }
-    int RadioItem() const override { return radio; }
-    void SelectRadioItem(int item) override { radio = item; }
-    std::string ControlText(kb::Control) const override { return edit2; }
-    void SetControlCaption(kb::Control, const std::string&) override {}
-    void SetWindowCaption(const std::string& text) override { caption = text; }
-    void PanelChanged() override {}
-    void StartTimer(int) override {}
-    void StopTimer() override {}
-    void SetTimerInterval(int) override {}
-    void ShowMessage(const std::string&, const std::string& text) override { message = text; }
-    void FitReadoutFont(kb::Control, int, int, int, const std::string&, int) override {}
-    void PlaceReadout(kb::Control, int, int, int, int) override {}
-    void SetReadoutText(kb::Control, const std::string&) override {}
-    void ShowPicture(const kb::DrawList& pass) override { kb::EncodeDrawList(pass, encoded); }
-};
+// The page's panel before the first lesson: the layout checks two boxes and
+// shows "1" in "Experiment Nr.".
+void InitialPanel(kb::RecordingPanel& panel)
+{
+    panel.checked = {kb::Control::CheckBox5, kb::Control::CheckBox7};
+    panel.edit2 = "1";
+}
 
 kb::Control ControlNamed(const QString& name)
 {
@@ -75,7 +46,7 @@ kb::Control ControlNamed(const QString& name)
     std::exit(2);
 }
 
-void Run(kb::Session& session, StatePanel& panel, const QString& step)
+void Run(kb::Session& session, kb::RecordingPanel& panel, const QString& step)
 {
     const QStringList words = step.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString verb = words.value(0);
@@ -118,6 +89,15 @@ QJsonArray NamesWhere(const std::map<kb::Control, bool>& flags)
     return names;
 }
 
+QJsonArray Names(const std::set<kb::Control>& controls)
+{
+    QJsonArray names;
+    for (const kb::Control control : controls) {
+        names.append(QLatin1String(kb::ControlName(control)));
+    }
+    return names;
+}
+
 QJsonObject Lessons()
 {
     QStringList inputs;
@@ -127,7 +107,8 @@ QJsonObject Lessons()
     inputs << QStringLiteral("abc") << QStringLiteral("15");
     QJsonObject out;
     for (const QString& input : inputs) {
-        StatePanel panel;
+        kb::RecordingPanel panel;
+        InitialPanel(panel);
         kb::WebTextMetrics metrics;
         kb::Session session(panel, metrics);
         session.FormActivate();
@@ -136,9 +117,10 @@ QJsonObject Lessons()
         QJsonObject lesson;
         lesson.insert(QLatin1String("caption"), QString::fromStdString(panel.caption));
         lesson.insert(QLatin1String("hidden"), NamesWhere(panel.hidden));
-        lesson.insert(QLatin1String("checked"), NamesWhere(panel.checked));
+        lesson.insert(QLatin1String("checked"), Names(panel.checked));
         lesson.insert(QLatin1String("radio"), panel.radio);
-        lesson.insert(QLatin1String("message"), QString::fromStdString(panel.message));
+        lesson.insert(QLatin1String("message"),
+                      QString::fromStdString(panel.messages.empty() ? std::string() : panel.messages.back()));
         out.insert(input, lesson);
     }
     return out;
@@ -166,7 +148,8 @@ int main(int argc, char** argv)
         QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("states")).toArray();
     QJsonObject out;
     for (const QJsonValue& state : states) {
-        StatePanel panel;
+        kb::RecordingPanel panel;
+        InitialPanel(panel);
         kb::WebTextMetrics metrics;
         kb::Session session(panel, metrics);
         session.FormActivate();
@@ -174,7 +157,9 @@ int main(int argc, char** argv)
             Run(session, panel, step.toString());
         }
         QJsonArray list;
-        for (const std::int32_t value : panel.encoded) {
+        std::vector<std::int32_t> encoded;
+        kb::EncodeDrawList(session.LatestPass(), encoded);
+        for (const std::int32_t value : encoded) {
             list.append(value);
         }
         out.insert(state.toObject().value(QLatin1String("name")).toString(), list);
