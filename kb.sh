@@ -22,7 +22,7 @@ esac
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-liberation2 libxkbcommon-dev
-    libbenchmark-dev libxlsxwriter-dev unzip
+    libbenchmark-dev libxlsxwriter-dev unzip locales
     xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream
 )
@@ -53,6 +53,25 @@ if [ "${#missing[@]}" -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     $sudo apt-get update -qq
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The tests run the program under a German and an English C library, whose
+# number formats differ; Debian installs the locales without generating them.
+if [ "$mode" = test ] || [ "$mode" = test-asan ]; then
+    wanted=()
+    for name in de_DE en_US; do
+        if ! locale -a 2>/dev/null | grep -qix "$name\.utf-\?8"; then wanted+=("$name.UTF-8"); fi
+    done
+    if [ "${#wanted[@]}" -gt 0 ]; then
+        sudo=""
+        if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+        echo "Generating locales: ${wanted[*]}"
+        for name in "${wanted[@]}"; do
+            $sudo sed -i "s/^# *\($name UTF-8\)\$/\1/" /etc/locale.gen
+            grep -qx "$name UTF-8" /etc/locale.gen || echo "$name UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+        done
+        $sudo locale-gen --keep-existing >/dev/null
+    fi
 fi
 
 jobs="$(nproc 2>/dev/null || echo 2)"

@@ -2,6 +2,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -79,6 +80,12 @@ int main(int argc, char* argv[])
     }
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QApplication app(argc, argv);
+    // The toolkit takes the C library's locale from the environment; its
+    // numbers would then be written with the user's decimal comma, also by
+    // libraries (the workbook's XML) whose formats demand a point. The
+    // program's own texts get their separator from QLocale, which does not
+    // depend on this.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("kristallbeugung"));
     QApplication::setApplicationVersion(QStringLiteral(KB_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("de.kristallbeugung.Kristallbeugung"));

@@ -6,7 +6,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <cstdio>
 #include <iterator>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "paint/picture_export.h"
 #include "render/measured_values.h"
@@ -14,10 +18,43 @@
 namespace kb {
 namespace {
 
+// libxlsxwriter reports a failure (a full disk for its temporary files) in
+// English lines of its own on standard error, and the caller reports it once
+// more in German. While the library works, standard error is /dev/null.
+class LibraryQuiet {
+public:
+    LibraryQuiet()
+    {
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && nowhere >= 0) {
+            ::dup2(nowhere, STDERR_FILENO);
+        }
+        if (nowhere >= 0) {
+            ::close(nowhere);
+        }
+    }
+    ~LibraryQuiet()
+    {
+        const int cause = errno;  // the library's, still to be read
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            ::dup2(saved_, STDERR_FILENO);
+            ::close(saved_);
+        }
+        errno = cause;
+    }
+    LibraryQuiet(const LibraryQuiet&) = delete;
+    LibraryQuiet& operator=(const LibraryQuiet&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
 // The workbook, built by libxlsxwriter, which writes only to a named file:
 // into a private temporary folder, which goes whatever happens; the bytes
-// then reach the target like every other file. A full target disk so shows
-// where it is checked, not inside the library, which prints English lines.
+// then reach the target like every other file, which is checked in one place.
 QString XlsxBytes(const QString& fileName, const SimState& s, const QString& lesson, QByteArray& bytes)
 {
     errno = 0;
@@ -30,6 +67,7 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
     QByteArray tmpdir = QFile::encodeName(work.path());
     lxw_workbook_options options{};
     options.tmpdir = tmpdir.data();
+    const LibraryQuiet quiet;
     errno = 0;
     lxw_workbook* book = workbook_new_opt(path.constData(), &options);
     if (book == nullptr) {

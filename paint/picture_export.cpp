@@ -1,6 +1,7 @@
 #include "picture_export.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPageLayout>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+
+#include <sys/stat.h>
 
 #include "painter.h"
 #include "stamps.h"
@@ -97,6 +100,24 @@ bool WritePdf(QIODevice& device, const DrawList& list, QSize size, const Picture
     return painter.end();
 }
 
+// A device or a pipe: no temporary file can take its place, so the bytes go
+// to it directly and its own error (a full device) is the one reported.
+QString WriteInPlace(const QString& fileName, const QByteArray& bytes)
+{
+    QFile file(fileName);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const int cause = errno;
+        return CannotWrite(fileName, FileErrorCause(cause, file.errorString()));
+    }
+    errno = 0;
+    if (file.write(bytes) != bytes.size()) {
+        const int cause = errno;
+        return CannotWrite(fileName, FileErrorCause(cause, file.errorString()));
+    }
+    return {};
+}
+
 }  // namespace
 
 QString FileErrorCause(int errorNumber, const QString& fallback)
@@ -121,6 +142,8 @@ QString FileErrorCause(int errorNumber, const QString& fallback)
             return QStringLiteral("der Name ist zu lang");
         case EIO:
             return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+        case ELOOP:
+            return QStringLiteral("die Verknüpfung führt im Kreis");
         default:
             return fallback.isEmpty() ? QStringLiteral("Schreibfehler") : fallback;
     }
@@ -133,11 +156,26 @@ QString CannotWrite(const QString& fileName, const QString& cause)
 
 QString SaveBytes(const QString& fileName, const QByteArray& bytes)
 {
-    if (QFileInfo(fileName).isDir()) {
+    // What the name stands for once every link is followed: a link stays and
+    // its target is replaced; a device or a pipe is written to, as a shell's
+    // redirection would, and never replaced by a file of the same name.
+    struct stat target {};
+    QString finalName = fileName;
+    errno = 0;
+    if (::stat(QFile::encodeName(fileName).constData(), &target) != 0) {
+        // ENOENT: a new file, or a link to one, which QSaveFile creates.
+        if (const int cause = errno; cause != ENOENT) {
+            return CannotWrite(fileName, FileErrorCause(cause, {}));
+        }
+    } else if (S_ISDIR(target.st_mode)) {
         return CannotWrite(fileName, FileErrorCause(EISDIR, {}));
+    } else if (!S_ISREG(target.st_mode)) {
+        return WriteInPlace(fileName, bytes);
+    } else {
+        finalName = QFileInfo(fileName).canonicalFilePath();
     }
     // errno is read right after the call that failed, before anything else can change it.
-    QSaveFile file(fileName);
+    QSaveFile file(finalName);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
         const int cause = errno;

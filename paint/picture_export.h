@@ -61,7 +61,9 @@ QString CannotWrite(const QString& fileName, const QString& cause);
 // Replaces `fileName` by `bytes`: through a temporary file in its folder that
 // takes the old file's place only when every byte is written and flushed, so
 // that a full disk or a lost permission leaves the old file as it was and no
-// temporary file behind. Returns an empty string or the line of CannotWrite.
+// temporary file behind. A link stays and the file it leads to is replaced;
+// a device or a pipe is written to in place, never replaced; a loop of links
+// is refused. Returns an empty string or the line of CannotWrite.
 QString SaveBytes(const QString& fileName, const QByteArray& bytes);
 
 // Writes `text` to `fileName` as UTF-8, replacing the file only by a complete
