@@ -267,7 +267,9 @@ private slots:
         QVERIFY(s.ReflexCount <= kMaxReflexCount);
         QCOMPARE(s.Omega, 0.0f);
         QCOMPARE(s.ActiveReflex, -1);
-        QCOMPARE(s.NextReflex, -1);
+        // The sweep heads for its first reflection, if there is one.
+        QCOMPARE(s.SweepPos, s.ReflexCount > 0 ? 0 : -1);
+        QCOMPARE(s.NextReflex, s.ReflexCount > 0 ? s.SweepOrder[0] : -1);
         QVERIFY(
             std::all_of(s.Diffractogram.begin(), s.Diffractogram.end(), [](float v) { return v == 0.0f; }));
         for (const Reflex& r : s.ReflexTable) {
