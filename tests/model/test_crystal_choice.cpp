@@ -279,6 +279,28 @@ private slots:
         QCOMPARE(s.TimerInterval, before.TimerInterval);
     }
 
+    // Further digits are rounded off to three decimals, a tie away from zero,
+    // and the values as typed then survive single precision.
+    void countsThreeDecimals_data()
+    {
+        QTest::addColumn<float>("typed");
+        QTest::addColumn<double>("counted");
+        QTest::newRow("more digits than a single holds") << 689.63156f << 689.632;
+        QTest::newRow("tie") << 154.0515f << 154.052;
+        QTest::newRow("below a tie") << 300.0004f << 300.0;
+        QTest::newRow("three decimals stay") << 999.999f << 999.999;
+    }
+
+    void countsThreeDecimals()
+    {
+        QFETCH(float, typed);
+        QFETCH(double, counted);
+        const CrystalParams c = CountedCrystal({typed, typed, typed, typed});
+        for (const float value : {c.LatticeA, c.LatticeB, c.GammaDeg, c.Lambda}) {
+            QCOMPARE(AsTyped(value), counted);
+        }
+    }
+
     void fullTurnActivatesEachOnce_data()
     {
         AddCrystalColumns();
