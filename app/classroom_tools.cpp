@@ -166,7 +166,6 @@ void TForm1::TurnCrystal(double degrees)
     const double step = static_cast<double>(Single(static_cast<double>(kRotationStepDeg) * State().DegToRad));
     const double target = degrees * std::numbers::pi / 180.0;
     const long maxTicks = static_cast<long>(std::ceil(degrees / kRotationStepDeg)) * 4 + 10000;
-    AlignSweepWithCrystal(State());
     double turned = 0.0;
     for (long tick = 0;
          (turned + step / 2.0 < target || SweepMeetsAnotherWithin(State(), target - turned + step / 2.0)) &&

@@ -57,7 +57,7 @@ QDoubleSpinBox* MakeField(QWidget* parent, const char* name, const QString& suff
 {
     auto* spin = new CrystalSpinBox(parent);
     spin->setObjectName(QString::fromLatin1(name));
-    spin->setDecimals(3);
+    spin->setDecimals(kCrystalDecimals);
     spin->setRange(0.0, maximum);
     spin->setSingleStep(step);
     spin->setSuffix(suffix);
@@ -143,6 +143,10 @@ CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), ap
         label->setMinimumWidth(labelWidth);
     }
 
+    // The core rounds what the fields hold to as many decimals as they show.
+    auto* digitsNote = new QLabel(QStringLiteral("Die Werte zählen auf drei Nachkommastellen."), this);
+    digitsNote->setObjectName(QStringLiteral("digitsNote"));
+
     // No accessible name of its own: a screen reader reads the message itself.
     checkMessage = new QLabel(this);
     checkMessage->setObjectName(QStringLiteral("checkMessage"));
@@ -167,6 +171,7 @@ CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), ap
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(latticeGroup);
     layout->addWidget(radiationGroup);
+    layout->addWidget(digitsNote);
     layout->addWidget(checkMessage);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);

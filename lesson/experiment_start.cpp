@@ -26,6 +26,7 @@ void Session::Button9Click()
     }
     state_.Omega = 0.0f;
     state_.ActiveReflex = -1;
+    AlignSweepWithCrystal(state_);
     ApplyFeatures(experiment->codes);
     for (const ExtraStep step : experiment->extras) {
         switch (step) {

@@ -249,7 +249,7 @@ void Session::DisplayControlClick()
 
 CrystalCheck Session::ApplyCrystal(const CrystalParams& crystal)
 {
-    if (crystal == state_.Crystal) {
+    if (CountedCrystal(crystal) == state_.Crystal) {
         return CheckCrystal(crystal);  // the lesson, its rotation and its peaks go on
     }
     const CrystalCheck check = ChangeCrystal(state_, crystal);

@@ -30,8 +30,18 @@ std::string RangeMessage(CrystalField field)
     return {};
 }
 
-CrystalCheck CheckCrystal(const CrystalParams& crystal)
+CrystalParams CountedCrystal(const CrystalParams& crystal)
 {
+    const auto counted = [](float value) {
+        return Single(RoundDecimalHalfAway(AsTyped(value), kCrystalDecimals));
+    };
+    return {counted(crystal.LatticeA), counted(crystal.LatticeB), counted(crystal.GammaDeg),
+            counted(crystal.Lambda)};
+}
+
+CrystalCheck CheckCrystal(const CrystalParams& typed)
+{
+    const CrystalParams crystal = CountedCrystal(typed);
     CrystalCheck check;
     if (!Within(crystal.LatticeA, kMinLatticePm, kMaxLatticePm)) {
         check.outOfRange.push_back(CrystalField::LatticeA);
@@ -74,7 +84,7 @@ CrystalCheck ChangeCrystal(SimState& s, const CrystalParams& crystal)
     if (!check.accepted) {
         return check;
     }
-    s.Crystal = crystal;
+    s.Crystal = CountedCrystal(crystal);
     SetCrystalConstants(s);
     BuildReflexTable(s);
     ClearDiffractogramData(s);

@@ -21,13 +21,23 @@ struct CrystalCheck {
 // The German message for a field outside its accepted range.
 std::string RangeMessage(CrystalField field);
 
-// Checks the ranges and, if they hold, how many reflections the choice gives
-// (at most kMaxReflexCount are accepted). Changes nothing.
+// The decimals of a, b, gamma and lambda that count: the dialogs take no
+// more, and further digits typed elsewhere are rounded off.
+constexpr int kCrystalDecimals = 3;
+
+// The choice as the simulation holds it: each value as typed, rounded to
+// kCrystalDecimals, half away from zero, and stored in single precision,
+// which keeps every such value of the accepted ranges exactly.
+CrystalParams CountedCrystal(const CrystalParams& crystal);
+
+// Checks the ranges of the counted choice and, if they hold, how many
+// reflections it gives (at most kMaxReflexCount are accepted). Changes nothing.
 CrystalCheck CheckCrystal(const CrystalParams& crystal);
 
-// Gives a running simulation another crystal: reciprocal constants, reflection
-// table and sweep order rebuilt, diffractogram and its recorded peaks cleared,
-// marks unset, the crystal in its ground position with no reflection active.
+// Gives a running simulation another crystal, as counted: reciprocal
+// constants, reflection table and sweep order rebuilt, diffractogram and its
+// recorded peaks cleared, marks unset, the crystal in its ground position with
+// no reflection active.
 // A refused choice leaves the state untouched. Works before the
 // initialisation too, which then builds on the stored choice.
 CrystalCheck ChangeCrystal(SimState& s, const CrystalParams& crystal);

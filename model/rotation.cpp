@@ -24,6 +24,23 @@ const Reflex& Entry(const SimState& s, int index)
     return s.ReflexTable[static_cast<std::size_t>(index)];
 }
 
+// Heads the sweep for sweep position `position`, with the window around its Bragg angle.
+void HeadFor(SimState& s, int position)
+{
+    s.SweepPos = position;
+    s.NextReflex = s.SweepOrder[static_cast<std::size_t>(position)];
+    SetWindowAround(s, Entry(s, s.NextReflex).OmegaBragg);
+}
+
+// The reflection at `position` in exact Bragg position, and the sweep heading
+// for it, so that the following ticks keep it active within its window.
+void PlaceAtSweepPosition(SimState& s, int position)
+{
+    HeadFor(s, position);
+    s.ActiveReflex = s.NextReflex;
+    s.Omega = Entry(s, s.ActiveReflex).OmegaBragg;
+}
+
 }  // namespace
 
 void RotationStep(SimState& s)
@@ -66,12 +83,16 @@ void StepToNextReflex(SimState& s)
     if (s.ReflexCount <= 0) {
         return;
     }
-    if (s.SweepPos >= s.ReflexCount - 1) {
-        s.SweepPos = -1;
+    if (s.SweepPos < 0 || s.SweepPos >= s.ReflexCount) {
+        AlignSweepWithCrystal(s);
     }
-    s.SweepPos = s.SweepPos + 1;
-    s.ActiveReflex = s.SweepOrder[static_cast<std::size_t>(s.SweepPos)];
-    s.Omega = Entry(s, s.ActiveReflex).OmegaBragg;
+    // The reflection headed for is the next one while the crystal is still
+    // short of its Bragg angle; from there on, the one after it.
+    int position = s.SweepPos;
+    if (s.Omega >= Entry(s, s.NextReflex).OmegaBragg) {
+        position = position + 1 < s.ReflexCount ? position + 1 : 0;
+    }
+    PlaceAtSweepPosition(s, position);
     s.DiffractedBeamColour = kDarkRed;
 }
 
@@ -80,30 +101,25 @@ void ResetToGroundPosition(SimState& s)
     UnsetAllEwaldMarks(s);
     s.Omega = 0.0f;
     s.ActiveReflex = -1;
-    s.SweepPos = -1;
-    // No reflection lies in the ground window; heading for one there would show
-    // a diffracted beam at an angle where nothing can reflect.
-    s.NextReflex = -1;
-    SetWindowAround(s, s.Omega);
+    AlignSweepWithCrystal(s);
 }
 
 void AlignSweepWithCrystal(SimState& s)
 {
     if (s.ReflexCount <= 0) {
+        s.SweepPos = -1;
+        s.NextReflex = -1;  // a crystal whose reflections the wavelength cannot reach
         return;
     }
     int position = 0;
-    while (position < s.ReflexCount) {
+    while (position < s.ReflexCount - 1) {
         SetWindowAround(s, Entry(s, s.SweepOrder[static_cast<std::size_t>(position)]).OmegaBragg);
         if (s.WindowEnd >= s.Omega) {
             break;
         }
         ++position;
     }
-    position = std::min(position, s.ReflexCount - 1);
-    s.SweepPos = position;
-    s.NextReflex = s.SweepOrder[static_cast<std::size_t>(position)];
-    SetWindowAround(s, Entry(s, s.NextReflex).OmegaBragg);
+    HeadFor(s, position);
 }
 
 bool SweepMeetsAnotherWithin(const SimState& s, double remainingRad)
@@ -128,8 +144,8 @@ void PlaceInBraggPosition(SimState& s, int index)
     if (index < 0 || index >= s.ReflexCount) {
         return;
     }
-    s.ActiveReflex = index;
-    s.Omega = Entry(s, index).OmegaBragg;
+    const auto order = s.SweepOrder.begin();
+    PlaceAtSweepPosition(s, static_cast<int>(std::find(order, order + s.ReflexCount, index) - order));
 }
 
 std::uint32_t FasterInterval(std::uint32_t intervalMs)

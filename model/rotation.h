@@ -22,19 +22,23 @@ void RotationStep(SimState& s);
 // if the crystal already stands beyond it.
 void AdvanceSweepIfPassed(SimState& s);
 
-// "nächsterReflex": the next reflection of the sweep order in exact Bragg position.
+// Whatever sets Omega other than a tick leaves the sweep heading for a
+// reflection it has not yet met at that angle, so that a full turn from there
+// meets every reflection once.
+
+// "nächsterReflex": the next reflection of the sweep in exact Bragg position:
+// the one headed for while the crystal is short of its Bragg angle, else the
+// one after it, the first again after the last. The sweep heads for it, so
+// the following ticks keep it active while they stay in its window.
 void StepToNextReflex(SimState& s);
 
-// "Grundposition": crystal at 0, no reflection active or headed for, marks unset.
-// The sweep starts afresh at position 0 once the crystal leaves -1..+1 degree.
+// "Grundposition": crystal at 0, no reflection active, marks unset; the sweep
+// heads for its first reflection.
 void ResetToGroundPosition(SimState& s);
 
-// Heads the sweep for the first reflection whose Bragg window the crystal
-// has not yet passed at its present angle, as the sweep stands after
-// "Grundposition" at 0 degrees. A turn that starts here meets every
-// reflection once per full turn, whatever the sweep was heading for before
-// (the sweep that the initialisation leaves reaches position 0 only after a
-// wrap). Past every window, it heads for the last one, so the next tick wraps.
+// Heads the sweep for the first reflection whose Bragg window the crystal has
+// not yet passed at its present angle. Past every window, it heads for the
+// last one, so that the next tick wraps to the first.
 void AlignSweepWithCrystal(SimState& s);
 
 // Whether the reflection after the one the sweep heads for has its Bragg angle
@@ -43,7 +47,8 @@ void AlignSweepWithCrystal(SimState& s);
 // step back into its window.
 bool SweepMeetsAnotherWithin(const SimState& s, double remainingRad);
 
-// Places table entry `index` in exact Bragg position (feature codes 32 and 33).
+// Places table entry `index` in exact Bragg position (feature codes 32 and
+// 33), the sweep heading for it as after "nächsterReflex".
 void PlaceInBraggPosition(SimState& s, int index);
 
 // The new timer intervals of "schneller" and "langsamer", in unsigned arithmetic.

@@ -5,6 +5,7 @@
 
 #include "crystal_choice.h"
 #include "reflex_table.h"
+#include "rotation.h"
 
 namespace kb {
 
@@ -75,9 +76,9 @@ void SetCrystalConstants(SimState& s)
 
 void ResetRotationForInit(SimState& s)
 {
-    s.SweepPos = 0;
     s.ActiveReflex = -1;
     s.Omega = 0.0f;
+    AlignSweepWithCrystal(s);
 }
 
 }  // namespace kb

@@ -90,7 +90,7 @@ struct SimState {
     // Rotation state.
     float Omega = 0.0f;     // rad, crystal angle
     int ActiveReflex = -1;  // table index of the reflection in Bragg position, or -1
-    int SweepPos = 0;       // position in SweepOrder last headed for
+    int SweepPos = 0;       // position in SweepOrder of NextReflex
     int NextReflex = 0;     // table index whose window the rotation is in or heading for; -1 none
     float WindowStart = 0.0f;  // rad
     float WindowEnd = 0.0f;    // rad
@@ -143,8 +143,8 @@ void InitConstantsAndTable(SimState& s);
 // s.Crystal.
 void SetCrystalConstants(SimState& s);
 
-// Step 11 of the initialisation: the crystal back at 0 with no reflection active.
-// NextReflex and the Bragg window are left as they are.
+// Step 11 of the initialisation: the crystal back at 0 with no reflection
+// active, the sweep heading for its first reflection.
 void ResetRotationForInit(SimState& s);
 
 // Unsets the EwaldMark of every valid table entry.

@@ -28,6 +28,13 @@ int RoundHalfEven(double value)
     return value < 0.0 ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
 }
 
+double RoundDecimalHalfAway(double value, int decimals)
+{
+    constexpr double kTieNudge = 1e-12;
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale * (1.0 + kTieNudge)) / scale;
+}
+
 double AsTyped(float value)
 {
     // The shortest decimal that gives back the float, read as a double. The

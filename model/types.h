@@ -38,6 +38,14 @@ constexpr Colour kBlue = 0x0000FF;
 // real value to a screen coordinate or an index anywhere in the program.
 int RoundHalfEven(double value);
 
+// Rounds to `decimals` places, half away from zero, as a user reads a printed
+// number; the result is the double nearest that decimal. A value that lies
+// exactly halfway in decimal arithmetic comes out of a double computation a
+// few units of the last place to either side; a nudge of 1e-12 of the value,
+// far above that noise and far below any printed step, decides every such tie
+// the same way, and moves a value that only comes close to a tie as seldom.
+double RoundDecimalHalfAway(double value, int decimals);
+
 // Rounds a value computed in double precision to single precision, as every
 // named real variable of the simulation is stored.
 constexpr float Single(double value) { return static_cast<float>(value); }

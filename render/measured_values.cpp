@@ -23,16 +23,6 @@ std::string Fixed(double value, int decimals)
     return text.str();
 }
 
-// The double nearest the printed number.
-double Rounded(double value, int decimals)
-{
-    std::istringstream text(Fixed(value, decimals));
-    text.imbue(std::locale::classic());
-    double rounded = value;
-    text >> rounded;
-    return rounded;
-}
-
 // A number as the table prints it, with `decimalSeparator`.
 std::string FormatMeasured(double value, int decimals, std::string_view decimalSeparator)
 {
@@ -79,7 +69,7 @@ std::vector<MeasuredRow> MeasuredValues(const SimState& s)
         row[kFictiveSpacing] = exact.FictiveSpacingPm;
         row[kOmega] = exact.OmegaBraggDeg;
         for (std::size_t c = 0; c < row.size(); ++c) {
-            row[c] = Rounded(row[c], kMeasuredColumns[c].decimals);
+            row[c] = RoundDecimalHalfAway(row[c], kMeasuredColumns[c].decimals);
         }
         // A Bragg position a hair past the full turn is the full turn itself.
         if (row[kOmega] == 0.0) {

@@ -7,8 +7,8 @@
 #include <QTest>
 #include <array>
 
-#include "lesson/feature_codes.h"
 #include "app_test_support.h"
+#include "lesson/feature_codes.h"
 
 using kb::TForm1;
 using namespace kbtest;
@@ -314,8 +314,8 @@ void ExperimentsTest::resultingPanel()
         }
     }
     if (placed == "ground") {
-        QCOMPARE(s.SweepPos, -1);
-        QCOMPARE(s.NextReflex, -1);
+        QCOMPARE(s.SweepPos, 0);
+        QCOMPARE(s.NextReflex, s.SweepOrder[0]);
         for (int i = 0; i < s.ReflexCount; ++i) {
             QVERIFY(!kb::IsEwaldMarkSet(s.ReflexTable[static_cast<std::size_t>(i)].EwaldMark));
         }

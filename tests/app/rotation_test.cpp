@@ -7,8 +7,8 @@
 #include <array>
 #include <cmath>
 
-#include "lesson/feature_codes.h"
 #include "app_test_support.h"
+#include "lesson/feature_codes.h"
 
 using kb::TForm1;
 using namespace kbtest;
@@ -49,7 +49,7 @@ private slots:
     void langsamerStopsAtOneMinute();
     void grundposition();
     void naechsterReflexStandsExactly();
-    void firstActivationAtTick45();
+    void firstActivationAtTick40();
     void runningTimerTurnsTheCrystal();
 };
 
@@ -156,10 +156,9 @@ void RotationTest::grundposition()
     QCOMPARE(form.ScenePassCount(), passes + 1);
     QCOMPARE(s.Omega, 0.0f);
     QCOMPARE(s.ActiveReflex, -1);
-    QCOMPARE(s.SweepPos, -1);
-    QCOMPARE(s.NextReflex, -1);
-    QCOMPARE(s.WindowStart, -kb::kDegToRad);
-    QCOMPARE(s.WindowEnd, kb::kDegToRad);
+    // The sweep heads for its first reflection again.
+    QCOMPARE(s.SweepPos, 0);
+    QCOMPARE(s.NextReflex, s.SweepOrder[0]);
     for (int i = 0; i < s.ReflexCount; ++i) {
         QVERIFY(!kb::IsEwaldMarkSet(s.ReflexTable[static_cast<std::size_t>(i)].EwaldMark));
     }
@@ -167,7 +166,7 @@ void RotationTest::grundposition()
     QCOMPARE(form.Button3->text(), QStringLiteral("Stop"));
     form.Button3->click();
 
-    // Nothing reflects in the ground window: ticks 1 to 4 show no reflex.
+    // Nothing reflects near the ground position: ticks 1 to 4 show no reflex.
     for (int tick = 1; tick <= 4; ++tick) {
         form.Timer1Timer();
         QCOMPARE(s.ActiveReflex, -1);
@@ -191,34 +190,30 @@ void RotationTest::naechsterReflexStandsExactly()
     TForm1 form;
     form.show();
     const kb::SimState& s = form.State();
-    const int nextReflex = s.NextReflex;
-    const float windowStart = s.WindowStart;
-    const float windowEnd = s.WindowEnd;
     QCOMPARE(s.ReflexCount, 56);
+    // From the start, the first of the sweep, then each in turn and round again.
     for (int press = 1; press <= 58; ++press) {
         const int passes = form.ScenePassCount();
         form.State().DiffractedBeamColour = kb::kWhite;
         QTest::mouseClick(form.Button6, Qt::LeftButton);
-        const int expected = s.SweepOrder[static_cast<std::size_t>(press % 56)];
+        const int expected = s.SweepOrder[static_cast<std::size_t>((press - 1) % 56)];
         QCOMPARE(s.ActiveReflex, expected);
+        QCOMPARE(s.NextReflex, expected);
         QCOMPARE(s.Omega, s.ReflexTable[static_cast<std::size_t>(expected)].OmegaBragg);
         QCOMPARE(s.DiffractedBeamColour, kb::kDarkRed);
         QCOMPARE(form.Edit3->text(), OmegaText(s.Omega));
         QCOMPARE(form.ScenePassCount(), passes + 1);
     }
-    QCOMPARE(s.NextReflex, nextReflex);
-    QCOMPARE(s.WindowStart, windowStart);
-    QCOMPARE(s.WindowEnd, windowEnd);
     QVERIFY(!form.Timer1->isActive());
 }
 
-void RotationTest::firstActivationAtTick45()
+void RotationTest::firstActivationAtTick40()
 {
     TForm1 form;
     form.show();
-    StartLesson(form, 5);  // readouts on; the sweep stands as the initialisation left it
+    StartLesson(form, 5);  // readouts on; the sweep heads for its first reflection
     const kb::SimState& s = form.State();
-    for (int tick = 1; tick <= 44; ++tick) {
+    for (int tick = 1; tick <= 39; ++tick) {
         const int passes = form.ScenePassCount();
         form.Timer1Timer();
         QVERIFY2(s.ActiveReflex == -1, qPrintable(QString::number(tick)));
@@ -226,15 +221,15 @@ void RotationTest::firstActivationAtTick45()
     }
     form.Timer1Timer();
     QVERIFY(s.ActiveReflex >= 0);
-    QCOMPARE(ActiveEntry(form).H, 0);
-    QCOMPARE(ActiveEntry(form).K, 1);
-    QCOMPARE(s.DiffractedBeamColour, kb::MakeRgb(255, 236, 236));  // fade index 246
-    QCOMPARE(form.Edit4->text(), QStringLiteral("Reflex 0 1 0 (= 1. Ordnung von 0 1 0)"));
-    QCOMPARE(form.Edit3->text(), QStringLiteral("Omega = 11,3°"));
+    QCOMPARE(ActiveEntry(form).H, -1);
+    QCOMPARE(ActiveEntry(form).K, 3);
+    QCOMPARE(s.DiffractedBeamColour, s.IntensityRamp[224]);  // 0.880 degrees short of 10.880
+    QCOMPARE(form.Edit4->text(), QStringLiteral("Reflex -1 3 0 (= 1. Ordnung von -1 3 0)"));
+    QCOMPARE(form.Edit3->text(), QStringLiteral("Omega = 10,0°"));
     QVERIFY(form.ListBox1->isVisibleTo(&form));
-    for (int tick = 46; tick <= 49; ++tick) form.Timer1Timer();
-    QCOMPARE(ActiveEntry(form).K, 1);
-    QCOMPARE(s.DiffractedBeamColour, s.IntensityRamp[9]);  // 12.25 degrees
+    for (int tick = 41; tick <= 44; ++tick) form.Timer1Timer();
+    QCOMPARE(ActiveEntry(form).K, 3);
+    QCOMPARE(s.DiffractedBeamColour, s.IntensityRamp[31]);  // 11.0 degrees
 }
 
 void RotationTest::runningTimerTurnsTheCrystal()

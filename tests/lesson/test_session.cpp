@@ -1,13 +1,16 @@
 // The lessons' core on a panel of plain data, with no toolkit behind it: an
 // experiment start gives the lesson's panel, caption and scene passes.
 
+#include <QPoint>
 #include <QTest>
 #include <map>
+#include <numbers>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "lesson/session.h"
+#include "model/rotation.h"
 #include "recording_panel.h"
 
 using kb::Control;
@@ -23,6 +26,33 @@ public:
     int TextHeight(const kb::Font& font, std::string_view) override { return font.height; }
 };
 
+// The steps of a state, on a session after its start: "experiment N", "next N"
+// or "next around" (nächsterReflex once more than there are reflections),
+// "Grundposition" and "löschen".
+bool Run(kb::Session& session, kb::RecordingPanel& panel, const QStringList& steps)
+{
+    for (const QString& step : steps) {
+        const QStringList words = step.split(QLatin1Char(' '));
+        if (words[0] == QStringLiteral("experiment")) {
+            panel.edit2 = words[1].toStdString();
+            session.Button9Click();
+        } else if (words[0] == QStringLiteral("next")) {
+            const int presses =
+                words[1] == QStringLiteral("around") ? session.State().ReflexCount + 1 : words[1].toInt();
+            for (int i = 0; i < presses; ++i) {
+                session.Button6Click();
+            }
+        } else if (words[0] == QStringLiteral("Grundposition")) {
+            session.Button5Click();
+        } else if (words[0] == QStringLiteral("löschen")) {
+            session.Button7Click();
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(std::vector<Control>)
@@ -34,6 +64,8 @@ private slots:
     void experimentStart_data();
     void experimentStart();
     void rotationThroughThePanel();
+    void fullTurnMeetsEveryReflectionOnce_data();
+    void fullTurnMeetsEveryReflectionOnce();
 };
 
 void SessionTest::experimentStart_data()
@@ -130,6 +162,81 @@ void SessionTest::rotationThroughThePanel()
     session.Button3Click();
     QCOMPARE(panel.timerMs, 0);
     QCOMPARE(panel.captions[Control::Button3], std::string("Start"));
+}
+
+void SessionTest::fullTurnMeetsEveryReflectionOnce_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("nextH");  // what "nächsterReflex" then shows
+    QTest::addColumn<int>("nextK");
+
+    QTest::newRow("start-up") << QStringList{} << -1 << 3;
+    QTest::newRow("lesson started again")
+        << QStringList{"experiment 0", "next 6", "experiment 0", "löschen"} << -1 << 3;
+    QTest::newRow("Grundposition") << QStringList{"experiment 5", "next 9", "Grundposition"} << -1 << 3;
+    QTest::newRow("(1 0) placed by the lesson") << QStringList{"experiment 2", "löschen"} << 2 << 1;
+    QTest::newRow("nächsterReflex past the last") << QStringList{"next around", "löschen"} << 0 << 1;
+}
+
+// Through the session's own tick, as both front ends turn the crystal. A
+// reflection counts when a run of ticks in its window begins, or when it
+// stands in Bragg position as the turn starts.
+void SessionTest::fullTurnMeetsEveryReflectionOnce()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, nextH);
+    QFETCH(int, nextK);
+
+    kb::RecordingPanel panel;
+    FakeMetrics metrics;
+    kb::Session session(panel, metrics);
+    session.FormActivate();
+    QVERIFY(Run(session, panel, steps));
+    const kb::SimState& s = session.State();
+
+    std::vector<int> met(static_cast<std::size_t>(s.ReflexCount), 0);
+    int previous = s.ActiveReflex;
+    if (previous >= 0) {
+        ++met[static_cast<std::size_t>(previous)];
+    }
+    // One degree short of the full turn: the window of a reflection the turn
+    // starts in Bragg position opens again one degree before its angle.
+    const double turnDeg = 360.0 - kb::kBraggHalfWindowDeg;
+    const auto deg = [](float rad) { return rad * 180.0 / std::numbers::pi; };
+    double turnedDeg = 0.0;
+    for (int tick = 0;; ++tick) {
+        QVERIFY(tick < 2 * 1440);
+        const double before = deg(s.Omega);
+        const int position = s.SweepPos;
+        session.Timer1Timer();
+        // The wrap of the sweep from its last position to its first is the crystal coming full circle.
+        const bool wrapped = position == s.ReflexCount - 1 && s.SweepPos == 0;
+        turnedDeg += deg(s.Omega) - before + (wrapped ? 360.0 : 0.0);
+        if (turnedDeg > turnDeg) {
+            break;
+        }
+        if (s.ActiveReflex >= 0 && s.ActiveReflex != previous) {
+            ++met[static_cast<std::size_t>(s.ActiveReflex)];
+        }
+        previous = s.ActiveReflex;
+    }
+    for (int i = 0; i < s.ReflexCount; ++i) {
+        const kb::Reflex& r = s.ReflexTable[static_cast<std::size_t>(i)];
+        QVERIFY2(
+            met[static_cast<std::size_t>(i)] == 1 && r.PeakRecorded,
+            qPrintable(QStringLiteral("(%1 %2) met %3 times").arg(r.H).arg(r.K).arg(met[std::size_t(i)])));
+    }
+
+    // The same state once more, and "nächsterReflex" instead of the turn.
+    kb::RecordingPanel again;
+    kb::Session pressed(again, metrics);
+    pressed.FormActivate();
+    QVERIFY(Run(pressed, again, steps));
+    pressed.Button6Click();
+    const kb::Reflex& shown =
+        pressed.State().ReflexTable[static_cast<std::size_t>(pressed.State().ActiveReflex)];
+    QCOMPARE(QPoint(shown.H, shown.K), QPoint(nextH, nextK));
+    QCOMPARE(pressed.State().Omega, shown.OmegaBragg);
 }
 
 QTEST_GUILESS_MAIN(SessionTest)

@@ -267,7 +267,9 @@ private slots:
         QVERIFY(s.ReflexCount <= kMaxReflexCount);
         QCOMPARE(s.Omega, 0.0f);
         QCOMPARE(s.ActiveReflex, -1);
-        QCOMPARE(s.NextReflex, -1);
+        // The sweep heads for its first reflection, if there is one.
+        QCOMPARE(s.SweepPos, s.ReflexCount > 0 ? 0 : -1);
+        QCOMPARE(s.NextReflex, s.ReflexCount > 0 ? s.SweepOrder[0] : -1);
         QVERIFY(
             std::all_of(s.Diffractogram.begin(), s.Diffractogram.end(), [](float v) { return v == 0.0f; }));
         for (const Reflex& r : s.ReflexTable) {
@@ -275,6 +277,28 @@ private slots:
             QVERIFY(!IsEwaldMarkSet(r.EwaldMark));
         }
         QCOMPARE(s.TimerInterval, before.TimerInterval);
+    }
+
+    // Further digits are rounded off to three decimals, a tie away from zero,
+    // and the values as typed then survive single precision.
+    void countsThreeDecimals_data()
+    {
+        QTest::addColumn<float>("typed");
+        QTest::addColumn<double>("counted");
+        QTest::newRow("more digits than a single holds") << 689.63156f << 689.632;
+        QTest::newRow("tie") << 154.0515f << 154.052;
+        QTest::newRow("below a tie") << 300.0004f << 300.0;
+        QTest::newRow("three decimals stay") << 999.999f << 999.999;
+    }
+
+    void countsThreeDecimals()
+    {
+        QFETCH(float, typed);
+        QFETCH(double, counted);
+        const CrystalParams c = CountedCrystal({typed, typed, typed, typed});
+        for (const float value : {c.LatticeA, c.LatticeB, c.GammaDeg, c.Lambda}) {
+            QCOMPARE(AsTyped(value), counted);
+        }
     }
 
     void fullTurnActivatesEachOnce_data()

@@ -164,8 +164,9 @@ void SoakRotation::initTestCase()
     const long startKiB = ResidentKiB();
     QVERIFY(startKiB > 0);
 
-    std::vector<int> counts;  // activations in the sweep under way
-    bool inCompleteSweep = false;
+    // The lesson starts the crystal at 0 with the sweep at its first
+    // reflection, so the first sweep is a complete one too.
+    std::vector<int> counts(static_cast<std::size_t>(reflexCount_), 0);  // activations in the sweep under way
     int previousActive = -1;
     for (int tick = 0; tick < kTicks; ++tick) {
         const int passesBefore = form.ScenePassCount();
@@ -198,21 +199,18 @@ void SoakRotation::initTestCase()
         }
 
         // A reflection is activated on the first tick of a run in which it is active.
-        if (s.ActiveReflex >= 0 && s.ActiveReflex != previousActive && inCompleteSweep) {
+        if (s.ActiveReflex >= 0 && s.ActiveReflex != previousActive) {
             ++counts[static_cast<std::size_t>(s.ActiveReflex)];
         }
         previousActive = s.ActiveReflex;
 
         // The sweep wraps when the position falls back to the start.
         if (s.SweepPos < sweepPosBefore) {
-            if (inCompleteSweep) {
-                activationsPerSweep_.push_back(counts);
-                if (activationsPerSweep_.size() == 1) {
-                    memoryAfterFirstSweepKiB_ = ResidentKiB();
-                }
+            activationsPerSweep_.push_back(counts);
+            if (activationsPerSweep_.size() == 1) {
+                memoryAfterFirstSweepKiB_ = ResidentKiB();
             }
             counts.assign(static_cast<std::size_t>(reflexCount_), 0);
-            inCompleteSweep = true;
         }
     }
     memoryAtEndKiB_ = ResidentKiB();
