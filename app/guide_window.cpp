@@ -2,7 +2,9 @@
 // its own beside the main window, open while the user works.
 
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -28,6 +30,10 @@ void TForm1::ShowGuide()
         guide_->setAccessibleName(QStringLiteral("Anleitung"));
         guide_->setOpenExternalLinks(true);
         guide_->setSource(QUrl(QStringLiteral("qrc:/guide/anleitung.html")));
+        // A window of its own has no dialog's Esc; the guide gets one, so
+        // that it goes as quickly as F1 brought it.
+        auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), guide_);
+        connect(close, &QShortcut::activated, guide_, &QWidget::close);
         // Beside the main window where the screen has room, right or left;
         // on a small screen over the left of the picture, so that the panel
         // stays in reach.

@@ -278,9 +278,10 @@ void PaintDrawList(QPainter& painter, const DrawList& list, PaintCache& cache)
                 const std::size_t first = i;
                 i = CollectRun(list, i, lines);
                 if (raster && PaintCache::StampsRun(lines)) {
-                    const Stamp& stamp = cache.Run(list, first, i, lines, ratio);
-                    painter.drawImage(stamp.offset, stamp.image);
-                    break;
+                    if (const Stamp* stamp = cache.Run(list, first, i, lines, ratio)) {
+                        painter.drawImage(stamp->offset, stamp->image);
+                        break;
+                    }
                 }
                 state.SetPen(op.pen);
                 painter.drawLines(lines.data(), static_cast<int>(lines.size()));
@@ -291,10 +292,11 @@ void PaintDrawList(QPainter& painter, const DrawList& list, PaintCache& cache)
                 const int height = std::abs(op.c[3] - op.c[1]);
                 if (raster && width <= PaintCache::kMaxStampedEllipsePx &&
                     height <= PaintCache::kMaxStampedEllipsePx) {
-                    const Stamp& stamp = cache.Ellipse(op, ratio);
-                    const QPointF corner(std::min(op.c[0], op.c[2]), std::min(op.c[1], op.c[3]));
-                    painter.drawImage(corner + stamp.offset, stamp.image);
-                    break;
+                    if (const Stamp* stamp = cache.Ellipse(op, ratio)) {
+                        const QPointF corner(std::min(op.c[0], op.c[2]), std::min(op.c[1], op.c[3]));
+                        painter.drawImage(corner + stamp->offset, stamp->image);
+                        break;
+                    }
                 }
                 const QRectF box = StrokeBox(op);
                 if (!raster || op.pen.style == PenStyle::Dash || op.pen.style == PenStyle::Dot) {
@@ -346,13 +348,13 @@ void PaintDrawList(QPainter& painter, const DrawList& list, PaintCache& cache)
             case DrawOpKind::Text: {
                 const PassFont& font = fontOf(op);
                 if (raster) {
-                    const Stamp& stamp = cache.Text(list.FontOf(op), font.key, op.text, ratio);
-                    painter.drawImage(QPointF(op.c[0], op.c[1]) + stamp.offset, stamp.image);
-                } else {
-                    state.SetText(*font.font, list.FontOf(op).colour);
-                    painter.drawText(QPointF(op.c[0], op.c[1] + font.ascent),
-                                     QString::fromStdString(op.text));
+                    if (const Stamp* stamp = cache.Text(list.FontOf(op), font.key, op.text, ratio)) {
+                        painter.drawImage(QPointF(op.c[0], op.c[1]) + stamp->offset, stamp->image);
+                        break;
+                    }
                 }
+                state.SetText(*font.font, list.FontOf(op).colour);
+                painter.drawText(QPointF(op.c[0], op.c[1] + font.ascent), QString::fromStdString(op.text));
                 break;
             }
         }

@@ -17,8 +17,8 @@ class PaintCache;
 // an image, an SVG or PDF file, a printer). Coordinates are logical pixels.
 // One-pixel lines are one logical pixel wide and fall on whole pixels at
 // every ratio; curves and slanted lines are antialiased. On a raster device
-// small ellipses and texts come from `cache`; a vector device gets every
-// line, curve and text as a shape of its own.
+// small ellipses, texts and long curves come from `cache` where it can hold
+// them; a vector device gets every line, curve and text as a shape of its own.
 void PaintDrawList(QPainter& painter, const DrawList& list, PaintCache& cache);
 
 QColor ToQColor(Colour colour);

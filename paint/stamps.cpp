@@ -42,9 +42,19 @@ QImage TransparentImage(QSize logical, qreal ratio)
     return image;
 }
 
-qsizetype CostKiB(const QImage& image)
+// What a stamp of `logical` size costs a cache, known before it is drawn.
+qsizetype CostKiB(QSize logical, qreal ratio)
 {
-    return std::max<qsizetype>(1, image.sizeInBytes() / 1024);
+    const QSize device = (QSizeF(logical) * ratio).toSize().expandedTo(QSize(1, 1));
+    return std::max<qsizetype>(1, qsizetype(device.width()) * device.height() * 4 / 1024);
+}
+
+// A cache drops at once what costs more than it holds: such a stamp is not
+// made, and the shape is drawn instead.
+template <typename Key>
+const Stamp* Keep(QCache<Key, Stamp>& cache, const Key& key, Stamp* stamp, qsizetype cost)
+{
+    return cache.insert(key, stamp, cost) ? cache.object(key) : nullptr;
 }
 
 }  // namespace
@@ -54,15 +64,20 @@ PaintCache::PaintCache() : ellipses_(kEllipseCacheKiB), texts_(kTextCacheKiB), r
 // The box has integer corners, so moving it by whole logical pixels moves
 // the drawn pixels unchanged, and one stamp serves every ellipse of the same
 // size and settings.
-const Stamp& PaintCache::Ellipse(const DrawOp& op, qreal ratio)
+const Stamp* PaintCache::Ellipse(const DrawOp& op, qreal ratio)
 {
     const EllipseKey key{std::abs(op.c[2] - op.c[0]), std::abs(op.c[3] - op.c[1]), op.pen, op.brush, ratio};
     if (const Stamp* found = ellipses_.object(key)) {
-        return *found;
+        return found;
     }
     const int margin = kStampMarginPx + std::max(1, op.pen.width);
+    const QSize size(key.width + 2 * margin, key.height + 2 * margin);
+    const qsizetype cost = CostKiB(size, ratio);
+    if (cost > ellipses_.maxCost()) {
+        return nullptr;
+    }
     auto* stamp = new Stamp;
-    stamp->image = TransparentImage(QSize(key.width + 2 * margin, key.height + 2 * margin), ratio);
+    stamp->image = TransparentImage(size, ratio);
     stamp->offset = QPointF(-margin, -margin);
     {
         QPainter p(&stamp->image);
@@ -73,8 +88,7 @@ const Stamp& PaintCache::Ellipse(const DrawOp& op, qreal ratio)
         const int y1 = std::min(op.c[1], op.c[3]);
         p.drawEllipse(StrokeBox(op).translated(margin - x1, margin - y1));
     }
-    ellipses_.insert(key, stamp, CostKiB(stamp->image));
-    return *ellipses_.object(key);
+    return Keep(ellipses_, key, stamp, cost);
 }
 
 QString PaintCache::FontKey(const Font& font, qreal ratio)
@@ -85,18 +99,22 @@ QString PaintCache::FontKey(const Font& font, qreal ratio)
 }
 
 // The glyphs sit on the same whole-pixel baseline as when drawn in place.
-const Stamp& PaintCache::Text(const Font& font, const QString& fontKey, const std::string& text, qreal ratio)
+const Stamp* PaintCache::Text(const Font& font, const QString& fontKey, const std::string& text, qreal ratio)
 {
     const QString string = QString::fromStdString(text);
     const QString key = fontKey + string;
     if (const Stamp* found = texts_.object(key)) {
-        return *found;
+        return found;
     }
     const QFont& qfont = fonts_.Get(font);
     const QFontMetrics metrics(qfont);
     const QRect cell(0, -metrics.ascent(), std::max(1, metrics.horizontalAdvance(string)), metrics.height());
     const QRect area = cell.united(metrics.boundingRect(string))
                            .adjusted(-kStampMarginPx, -kStampMarginPx, kStampMarginPx, kStampMarginPx);
+    const qsizetype cost = CostKiB(area.size(), ratio);
+    if (cost > texts_.maxCost()) {
+        return nullptr;
+    }
     auto* stamp = new Stamp;
     stamp->image = TransparentImage(area.size(), ratio);
     stamp->offset = QPointF(area.left(), area.top() + metrics.ascent());
@@ -107,8 +125,7 @@ const Stamp& PaintCache::Text(const Font& font, const QString& fontKey, const st
         p.setPen(ToQColor(font.colour));
         p.drawText(QPoint(-area.left(), -area.top()), string);
     }
-    texts_.insert(key, stamp, CostKiB(stamp->image));
-    return *texts_.object(key);
+    return Keep(texts_, key, stamp, cost);
 }
 
 bool PaintCache::StampsRun(const std::vector<QLineF>& lines)
@@ -124,7 +141,7 @@ bool PaintCache::StampsRun(const std::vector<QLineF>& lines)
     return (bounds.width() + 1.0) * (bounds.height() + 1.0) <= kStampedBoxPerLinePixel * length;
 }
 
-const Stamp& PaintCache::Run(const DrawList& list, std::size_t first, std::size_t last,
+const Stamp* PaintCache::Run(const DrawList& list, std::size_t first, std::size_t last,
                              const std::vector<QLineF>& lines, qreal ratio)
 {
     RunKey key;
@@ -135,11 +152,15 @@ const Stamp& PaintCache::Run(const DrawList& list, std::size_t first, std::size_
         key.coordinates.insert(key.coordinates.end(), list.ops[i].c, list.ops[i].c + 4);
     }
     if (const Stamp* found = runs_.object(key)) {
-        return *found;
+        return found;
     }
     const QRectF bounds = BoundsOf(lines);
     const int margin = kStampMarginPx + std::max(1, key.pen.width);
     const QRect area = bounds.toAlignedRect().adjusted(-margin, -margin, margin, margin);
+    const qsizetype cost = CostKiB(area.size(), ratio);
+    if (cost > runs_.maxCost()) {
+        return nullptr;
+    }
     auto* stamp = new Stamp;
     stamp->image = TransparentImage(area.size(), ratio);
     stamp->offset = area.topLeft();
@@ -150,9 +171,7 @@ const Stamp& PaintCache::Run(const DrawList& list, std::size_t first, std::size_
         p.setPen(MakePen(key.pen));
         p.drawLines(lines.data(), static_cast<int>(lines.size()));
     }
-    const qsizetype cost = CostKiB(stamp->image);
-    runs_.insert(key, stamp, cost);
-    return *runs_.object(key);
+    return Keep(runs_, key, stamp, cost);
 }
 
 }  // namespace kb

@@ -46,14 +46,16 @@ public:
 
     FontCache& Fonts() { return fonts_; }
 
-    // The stamp of an ellipse op at the given device pixel ratio. Valid until
-    // the next call.
-    const Stamp& Ellipse(const DrawOp& op, qreal ratio);
+    // Each stamp below is valid until the next call, and null when it would
+    // be larger than the cache holds (a poster, a high pixel ratio): the
+    // caller then draws the shape itself.
+
+    // The stamp of an ellipse op at the given device pixel ratio.
+    const Stamp* Ellipse(const DrawOp& op, qreal ratio);
 
     // The stamp of `text` in `font` at the given device pixel ratio; `fontKey`
-    // is FontKey(font, ratio), made once per font of a pass. Valid until the
-    // next call.
-    const Stamp& Text(const Font& font, const QString& fontKey, const std::string& text, qreal ratio);
+    // is FontKey(font, ratio), made once per font of a pass.
+    const Stamp* Text(const Font& font, const QString& fontKey, const std::string& text, qreal ratio);
 
     static QString FontKey(const Font& font, qreal ratio);
 
@@ -66,8 +68,8 @@ public:
 
     // The stamp of the run of line ops list.ops[first .. last], all with one
     // solid pen, as `lines` draws it; the image's top-left corner lies at
-    // `offset` logical pixels. Valid until the next call.
-    const Stamp& Run(const DrawList& list, std::size_t first, std::size_t last,
+    // `offset` logical pixels.
+    const Stamp* Run(const DrawList& list, std::size_t first, std::size_t last,
                      const std::vector<QLineF>& lines, qreal ratio);
 
 private:

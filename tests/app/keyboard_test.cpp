@@ -32,6 +32,7 @@ private slots:
     void everyMenuItemHasItsOwnMnemonic();
     void drawingAreaSaysWhatItShows();
     void guideHoldsEveryLesson();
+    void escapeClosesTheGuide();
 };
 
 void KeyboardTest::everyMenuItemHasItsOwnMnemonic()
@@ -100,6 +101,21 @@ void KeyboardTest::guideHoldsEveryLesson()
                 .arg(lesson.number)
                 .arg(QString::fromUtf8(lesson.title.data(), qsizetype(lesson.title.size())));
         QVERIFY2(text.contains(heading), qPrintable(heading));
+    }
+}
+
+void KeyboardTest::escapeClosesTheGuide()
+{
+    TForm1 form;
+    form.show();
+    auto* help = form.findChild<QAction*>(QStringLiteral("GuideAction"));
+    for (int round = 0; round < 2; ++round) {
+        help->trigger();
+        auto* guide = form.findChild<QTextBrowser*>(QStringLiteral("GuideWindow"));
+        QVERIFY(QTest::qWaitForWindowActive(guide));
+        QTest::keyClick(guide, Qt::Key_Escape);
+        QVERIFY(!guide->isVisible());
+        QVERIFY(form.isVisible());
     }
 }
 
