@@ -47,6 +47,16 @@ bool IsTeacherKey(std::string_view code, std::string_view typedKey);
 // degree, so that what is typed can be exact.
 CrystalParams UnknownCrystal(std::string_view code, int seat, LabLevel level);
 
+// Seats kLabFirstSeat to lastSeat of a code in one go, each with the number
+// of candidates its stream drew until one was solvable and far enough from
+// the seat before (5 % in a or b, or 5 degrees in gamma); a seat depends on
+// the seats before it, so UnknownCrystal is the last of these.
+struct SeatCrystal {
+    CrystalParams crystal;
+    int candidates = 0;  // at least 1
+};
+std::vector<SeatCrystal> SeatCrystals(std::string_view code, LabLevel level, int lastSeat = kLabLastSeat);
+
 // The distinct 2Theta values (degrees, ascending) of every reflection of the
 // crystal that can reach Bragg position; reflections whose 2Theta agree to
 // within 1e-6 degrees are one peak.
