@@ -25,10 +25,14 @@ bool MeasurementComplete(const SimState& s);
 struct GuessVerdict {
     int measured = 0;   // distinct measured peaks
     int explained = 0;  // of those, matched by a predicted peak
-    int missing = 0;    // predicted peaks up to the highest measured 2Theta (+ tolerance) with no measured peak
+    int missing = 0;  // predicted peaks up to the highest measured 2Theta (+ tolerance) with no measured peak
     bool complete = false;  // the measurement covers a full turn
     bool solved = false;    // complete, every peak explained, none missing
 };
+// `measuredDeg` as MeasuredPeaks gives them; the guess with the lab's
+// wavelength. A guess outside the accepted ranges of CheckCrystal predicts
+// nothing (check it first to say why); one with more reflections than the
+// picture takes is compared all the same.
 GuessVerdict CompareGuess(std::span<const double> measuredDeg, bool complete, const CrystalParams& guess);
 
 }  // namespace kb

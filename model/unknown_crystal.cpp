@@ -258,8 +258,10 @@ bool IsTeacherKey(std::string_view code, std::string_view typedKey)
     return normalCode && key && *key == TeacherKey(*normalCode);
 }
 
-std::vector<SeatCrystal> SeatCrystals(std::string_view code, LabLevel level, int lastSeat)
+std::vector<SeatCrystal> SeatCrystals(std::string_view typedCode, LabLevel level, int lastSeat)
 {
+    // "k7m-x4p" is K7MX4P: both front ends pass what was typed.
+    const std::string code = NormaliseClassCode(typedCode).value_or(std::string(typedCode));
     std::vector<SeatCrystal> seats;
     TenthsCell previous;
     for (int seat = kLabFirstSeat; seat <= lastSeat; ++seat) {
@@ -300,7 +302,7 @@ bool IsSolvableLabCrystal(const CrystalParams& crystal, LabLevel level)
 
 std::string SolutionTable(std::string_view code, std::string_view decimalSeparator)
 {
-    std::string table = "Lösungen zum Klassencode " + std::string(code) +
+    std::string table = "Lösungen zum Klassencode " + NormaliseClassCode(code).value_or(std::string(code)) +
                         " (λ = " + Fixed(AsTyped(kLabLambdaPm), 3, decimalSeparator) + " pm)\n";
     for (const LabLevel level : {LabLevel::Rectangular, LabLevel::Oblique}) {
         table += level == LabLevel::Rectangular ? "\nrechtwinklig\n" : "\nschiefwinklig\n";

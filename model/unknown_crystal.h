@@ -40,11 +40,13 @@ std::optional<std::string> NormaliseClassCode(std::string_view typed);
 std::string TeacherKey(std::string_view code);
 bool IsTeacherKey(std::string_view code, std::string_view typedKey);
 
-// The crystal of `seat` (kLabFirstSeat to kLabLastSeat) for a normalised code:
+// The crystal of `seat` (kLabFirstSeat to kLabLastSeat) for a code (normalised
+// here if it can be):
 // a reduced cell (a <= b, and for the oblique level 90 < gamma <= 120 with
 // |b cos gamma| <= a / 2), lambda kLabLambdaPm, that IsSolvableLabCrystal
-// accepts. a and b are whole tenths of a picometre, gamma whole tenths of a
-// degree, so that what is typed can be exact.
+// accepts. a and b are whole tenths of a picometre from 250.0 to 650.0,
+// gamma whole tenths of a degree, so that what is typed can be exact. A seat
+// outside the range is taken as the nearest one.
 CrystalParams UnknownCrystal(std::string_view code, int seat, LabLevel level);
 
 // Seats kLabFirstSeat to lastSeat of a code in one go, each with the number
