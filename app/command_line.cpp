@@ -153,7 +153,12 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption wavelength(QStringList{QStringLiteral("wavelength")},
                                         QStringLiteral("Wellenlänge in pm (Vorgabe 154.051, Cu Kα1)."),
                                         QStringLiteral("L"));
-    parser.addOptions({experiment, turn, size, scale, lattice, wavelength, picture, values});
+    const QCommandLineOption diffractogram(
+        QStringList{QStringLiteral("export-diffractogram")},
+        QStringLiteral("Schreibt das Diffraktogramm, 2Theta und Intensität je Kanal, als CSV-Tabelle oder "
+                       "Excel-Arbeitsmappe (.csv, .xlsx)."),
+        QStringLiteral("DATEI"));
+    parser.addOptions({experiment, turn, size, scale, lattice, wavelength, picture, values, diffractogram});
 
     if (!parser.parse(arguments)) {
         return Fail(parser.errorText());
@@ -168,8 +173,8 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     }
     // The parser takes the next argument as the value even when it is the
     // next option ("--turn --export u.png"); name the option that lacks it.
-    const QList<const QCommandLineOption*> withValue{&experiment, &turn,    &size,  &lattice,
-                                                     &wavelength, &picture, &values};
+    const QList<const QCommandLineOption*> withValue{&experiment, &turn,    &size,   &lattice,
+                                                     &wavelength, &picture, &values, &diffractogram};
     for (const QCommandLineOption* option : withValue) {
         const QString name = option->names().constFirst();
         for (const QString& value : parser.values(*option)) {
@@ -178,7 +183,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
             }
         }
     }
-    for (const QCommandLineOption* option : {&picture, &values}) {
+    for (const QCommandLineOption* option : {&picture, &values, &diffractogram}) {
         if (parser.values(*option).size() > 1) {
             return Fail(QStringLiteral("--%1 ist mehrfach angegeben; je Aufruf wird eine Datei geschrieben.")
                             .arg(option->names().constFirst()));
@@ -304,6 +309,13 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
                             .arg(request.valuesPath));
         }
     }
+    if (parser.isSet(diffractogram)) {
+        request.diffractogramPath = parser.value(diffractogram);
+        if (!ValuesFormatOf(request.diffractogramPath)) {
+            return Fail(QStringLiteral("--export-diffractogram %1: die Endung muss .csv oder .xlsx sein.")
+                            .arg(request.diffractogramPath));
+        }
+    }
     return CommandLineParse{std::move(request), QString(), false, 0};
 }
 
@@ -346,7 +358,7 @@ void ApplyRequest(const CommandLineRequest& request, TForm1& form)
 
 QString WriteExports(const CommandLineRequest& request, TForm1& form)
 {
-    for (const QString& path : {request.picturePath, request.valuesPath}) {
+    for (const QString& path : {request.picturePath, request.valuesPath, request.diffractogramPath}) {
         if (!path.isEmpty()) {
             if (const QString problem = CheckWritable(path); !problem.isEmpty()) {
                 return Problem(problem);
@@ -364,6 +376,11 @@ QString WriteExports(const CommandLineRequest& request, TForm1& form)
     }
     if (!request.valuesPath.isEmpty()) {
         if (const QString problem = form.SaveValues(request.valuesPath); !problem.isEmpty()) {
+            return Problem(problem);
+        }
+    }
+    if (!request.diffractogramPath.isEmpty()) {
+        if (const QString problem = form.SaveDiffractogram(request.diffractogramPath); !problem.isEmpty()) {
             return Problem(problem);
         }
     }

@@ -28,8 +28,12 @@ struct CommandLineRequest {
     QString picturePath;                   // .png, .svg or .pdf; empty for none
     int pictureScale = 1;                  // device px per logical px of a PNG, 1 to 8
     QString valuesPath;                    // .csv or .xlsx; empty for none
+    QString diffractogramPath;             // .csv or .xlsx; empty for none
 
-    bool Exports() const { return !picturePath.isEmpty() || !valuesPath.isEmpty(); }
+    bool Exports() const
+    {
+        return !picturePath.isEmpty() || !valuesPath.isEmpty() || !diffractogramPath.isEmpty();
+    }
 };
 
 // The outcome of reading the arguments: a request to carry out, or text to
