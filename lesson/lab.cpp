@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <locale>
 #include <sstream>
 
@@ -259,24 +260,15 @@ void Session::Button11Click()
     if (!inLab_) {
         return;
     }
-    const std::array<std::pair<Control, CrystalField>, 3> fields{{{Control::Edit5, CrystalField::LatticeA},
-                                                                  {Control::Edit6, CrystalField::LatticeB},
-                                                                  {Control::Edit7, CrystalField::Gamma}}};
-    std::array<float, 3> values{};
-    std::string problem;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::optional<float> value = ParseTyped(panel_.ControlText(fields[i].first));
-        if (!value) {
-            problem += (problem.empty() ? "" : "\n") + RangeMessage(fields[i].second);
-        }
-        values[i] = value.value_or(0.0f);
-    }
-    const CrystalParams guess{values[0], values[1], values[2], kLabLambdaPm};
-    if (problem.empty()) {
-        problem = CheckCrystal(guess).message;
-    }
-    if (!problem.empty()) {
-        panel_.ShowMessage(kGuessTitle, problem);
+    // A field that holds no number is out of range like one that holds too
+    // big a number: the crystal dialog's message names it.
+    const auto typed = [this](Control edit) {
+        return ParseTyped(panel_.ControlText(edit)).value_or(std::numeric_limits<float>::quiet_NaN());
+    };
+    const CrystalParams guess{typed(Control::Edit5), typed(Control::Edit6), typed(Control::Edit7),
+                              kLabLambdaPm};
+    if (const CrystalCheck check = CheckCrystal(guess); !check.accepted) {
+        panel_.ShowMessage(kGuessTitle, check.message);
         return;
     }
     ++guessCount_;
