@@ -432,12 +432,15 @@ void CommandLineTest::solutionTableNeedsNoDisplay_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("seatOne");  // empty: the code is refused
-    QTest::newRow("German") << "K7MX4P"
-                            << "de_DE.UTF-8"
-                            << "Platz 1: a = 396,5 pm, b = 538,6 pm, γ = 90,0°;";
+    // 2 asin(lambda / 2d) of (0 1), (1 0), (1 1), (0 2), (1 2), worked out by hand.
+    QTest::newRow("German")
+        << "K7MX4P"
+        << "de_DE.UTF-8"
+        << "Platz 1: a = 396,5 pm, b = 538,6 pm, γ = 90,0°; 2Θ = 16,44° 22,40° 27,92° 33,24° "
+           "40,46°\n";
     QTest::newRow("English, typed") << "k7m-x4p"
                                     << "en_US.UTF-8"
-                                    << "Platz 1: a = 396.5 pm, b = 538.6 pm, γ = 90.0°;";
+                                    << "Platz 1: a = 396.5 pm, b = 538.6 pm, γ = 90.0°; 2Θ = 16.44° 22.40° ";
     QTest::newRow("confusable letter") << "K7MX4O"
                                        << "de_DE.UTF-8"
                                        << "";
