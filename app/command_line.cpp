@@ -16,6 +16,7 @@
 #include "lesson/experiments.h"
 #include "main_window.h"
 #include "model/crystal_choice.h"
+#include "model/unknown_crystal.h"
 #include "paint/picture_export.h"
 #include "paint/stamps.h"
 #include "up_down.h"
@@ -158,7 +159,14 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         QStringLiteral("Schreibt das Diffraktogramm, 2Theta und Intensität je Kanal, als CSV-Tabelle oder "
                        "Excel-Arbeitsmappe (.csv, .xlsx)."),
         QStringLiteral("DATEI"));
-    parser.addOptions({experiment, turn, size, scale, lattice, wavelength, picture, values, diffractogram});
+    // For the teacher: not listed, so that a class reading the help on the
+    // screen does not find the solutions of its code there.
+    QCommandLineOption solution(QStringList{QStringLiteral("solution")},
+                                QStringLiteral("Druckt die Lösungen zum Klassencode CODE (Plätze 1 bis 40)."),
+                                QStringLiteral("CODE"));
+    solution.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions(
+        {experiment, turn, size, scale, lattice, wavelength, picture, values, diffractogram, solution});
 
     if (!parser.parse(arguments)) {
         return Fail(parser.errorText());
@@ -173,8 +181,8 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     }
     // The parser takes the next argument as the value even when it is the
     // next option ("--turn --export u.png"); name the option that lacks it.
-    const QList<const QCommandLineOption*> withValue{&experiment, &turn,    &size,   &lattice,
-                                                     &wavelength, &picture, &values, &diffractogram};
+    const QList<const QCommandLineOption*> withValue{
+        &experiment, &turn, &size, &lattice, &wavelength, &picture, &values, &diffractogram, &solution};
     for (const QCommandLineOption* option : withValue) {
         const QString name = option->names().constFirst();
         for (const QString& value : parser.values(*option)) {
@@ -197,6 +205,16 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     }
     if (!parser.positionalArguments().isEmpty()) {
         return Fail(QStringLiteral("Unerwartetes Argument „%1“.").arg(parser.positionalArguments().first()));
+    }
+    if (parser.isSet(solution)) {
+        const QString typed = parser.value(solution);
+        const std::optional<std::string> code = NormaliseClassCode(typed.toStdString());
+        if (!code) {
+            return Fail(QStringLiteral("Der Klassencode „%1“ ist ungültig.").arg(typed));
+        }
+        CommandLineParse parse;
+        parse.text = QString::fromStdString(SolutionTable(*code, QLocale().decimalPoint().toStdString()));
+        return parse;
     }
 
     CommandLineRequest request;
@@ -328,8 +346,10 @@ bool WantsNoWindow(int argc, char** argv)
                 return true;
             }
         }
-        if (std::strncmp(arg, "--export", std::strlen("--export")) == 0) {
-            return true;
+        for (const char* prefix : {"--export", "--solution"}) {
+            if (std::strncmp(arg, prefix, std::strlen(prefix)) == 0) {
+                return true;
+            }
         }
     }
     return false;

@@ -48,11 +48,13 @@ struct CommandLineParse {
 inline constexpr int kExitBadInput = 2;
 
 // Reads the program's arguments (the first is the program itself); the
-// toolkit's own options have been taken out by then.
+// toolkit's own options have been taken out by then. `--solution CODE`
+// gives the teacher's table of the code as text, with the locale's decimal
+// separator.
 CommandLineParse ParseCommandLine(const QStringList& arguments);
 
-// Whether these raw arguments ask for no window at all (an export, help or
-// the version), so that no display is needed.
+// Whether these raw arguments ask for no window at all (an export, the
+// solutions, help or the version), so that no display is needed.
 bool WantsNoWindow(int argc, char** argv);
 
 // Sets up `form` as the request says: size, crystal, lesson, turn. A form that has a
