@@ -481,7 +481,7 @@ class Page {
         // reader is told only then. The session's very first pass comes
         // before the page holds the session.
         if (session) {
-            const description = session.Description(this.DecimalSeparator());
+            const description = session.Description();
             if (description !== this.description) {
                 this.description = description;
                 $('drawing-description').textContent = description;
