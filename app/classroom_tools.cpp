@@ -23,7 +23,9 @@
 
 #include "command_line.h"
 #include "crystal_dialog.h"
+#include "diffractogram_export.h"
 #include "file_names.h"
+#include "lab_dialog.h"
 #include "main_window.h"
 #include "model/rotation.h"
 #include "paint/picture_export.h"
@@ -108,6 +110,9 @@ void TForm1::BuildMenuBar()
         AddAction(file, "SaveValuesAction", QStringLiteral("&Messwerte speichern …"), QKeySequence());
     saveValuesAction_->setEnabled(false);  // nothing recorded yet
     connect(saveValuesAction_, &QAction::triggered, this, &TForm1::SaveValuesClick);
+    saveDiffractogramAction_ = AddAction(file, "SaveDiffractogramAction",
+                                         QStringLiteral("Diff&raktogramm speichern …"), QKeySequence());
+    connect(saveDiffractogramAction_, &QAction::triggered, this, &TForm1::SaveDiffractogramClick);
     connect(AddAction(file, "PrintAction", QStringLiteral("&Drucken …"), QKeySequence::Print),
             &QAction::triggered, this, &TForm1::PrintClick);
     file->addSeparator();
@@ -122,11 +127,18 @@ void TForm1::BuildMenuBar()
     leaveFullScreen_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     leaveFullScreen_->setEnabled(false);
     connect(leaveFullScreen_, &QShortcut::activated, this, [this] { SetFullScreen(false); });
+    scaleAction_ = AddAction(view, "MeasureScaleAction", QStringLiteral("&Messskala"),
+                             QKeySequence(Qt::CTRL | Qt::Key_M));
+    scaleAction_->setCheckable(true);
+    connect(scaleAction_, &QAction::triggered, this, &TForm1::SetMeasureScale);
 
     QMenu* crystal = menuBar_->addMenu(QStringLiteral("&Kristall"));
-    connect(AddAction(crystal, "CrystalAction", QString::fromUtf8(kCrystalMenuEntry),
-                      QKeySequence(Qt::CTRL | Qt::Key_K)),
-            &QAction::triggered, this, &TForm1::ShowCrystalDialog);
+    crystalAction_ = AddAction(crystal, "CrystalAction", QString::fromUtf8(kCrystalMenuEntry),
+                               QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(crystalAction_, &QAction::triggered, this, &TForm1::ShowCrystalDialog);
+    labAction_ = AddAction(crystal, "LabAction", QStringLiteral("&Unbekannter Kristall …"),
+                           QKeySequence(Qt::CTRL | Qt::Key_U));
+    connect(labAction_, &QAction::triggered, this, &TForm1::ShowLabDialog);
     BuildRotationActions(crystal);
 
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Hilfe"));
@@ -185,6 +197,25 @@ QString TForm1::SaveValues(const QString& fileName) const
 {
     return SaveValuesFile(fileName, ValuesFormatOf(fileName).value_or(ValuesFormat::Csv), State(),
                           QLocale().decimalPoint(), QString::fromStdString(session_->CaptionBase()));
+}
+
+QString TForm1::SaveDiffractogram(const QString& fileName) const
+{
+    return SaveDiffractogramFile(fileName, ValuesFormatOf(fileName).value_or(ValuesFormat::Csv), State(),
+                                 QLocale().decimalPoint(), QString::fromStdString(session_->CaptionBase()));
+}
+
+void TForm1::ShowLabDialog()
+{
+    if (labDialog_ == nullptr) {
+        labDialog_ = new LabDialog(this, [this](const LabChoice& choice) { session_->StartLab(choice); });
+    }
+    labDialog_->open();
+}
+
+void TForm1::SetMeasureScale(bool on)
+{
+    session_->SetMeasureScale(on);
 }
 
 void TForm1::ReportFailure(const QString& title, const QString& message)
@@ -260,6 +291,27 @@ void TForm1::SaveValuesClick()
     }
     if (const QString problem = SaveValues(fileName); !problem.isEmpty()) {
         ReportFailure(QStringLiteral("Messwerte speichern"), problem);
+    }
+}
+
+void TForm1::SaveDiffractogramClick()
+{
+    const QString csv = QStringLiteral("CSV-Tabelle (*.csv)");
+    const QString xlsx = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+    QString filter = csv;
+    QString fileName = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Diffraktogramm speichern"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
+            SuggestedName(windowTitle()) + QStringLiteral(" Diffraktogramm.csv"),
+        csv + QStringLiteral(";;") + xlsx, &filter);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    if (!ValuesFormatOf(fileName)) {
+        fileName += filter == xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
+    }
+    if (const QString problem = SaveDiffractogram(fileName); !problem.isEmpty()) {
+        ReportFailure(QStringLiteral("Diffraktogramm speichern"), problem);
     }
 }
 

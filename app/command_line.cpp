@@ -16,6 +16,7 @@
 #include "lesson/experiments.h"
 #include "main_window.h"
 #include "model/crystal_choice.h"
+#include "model/unknown_crystal.h"
 #include "paint/picture_export.h"
 #include "paint/stamps.h"
 #include "up_down.h"
@@ -153,7 +154,19 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption wavelength(QStringList{QStringLiteral("wavelength")},
                                         QStringLiteral("Wellenlänge in pm (Vorgabe 154.051, Cu Kα1)."),
                                         QStringLiteral("L"));
-    parser.addOptions({experiment, turn, size, scale, lattice, wavelength, picture, values});
+    const QCommandLineOption diffractogram(
+        QStringList{QStringLiteral("export-diffractogram")},
+        QStringLiteral("Schreibt das Diffraktogramm, 2Theta und Intensität je Kanal, als CSV-Tabelle oder "
+                       "Excel-Arbeitsmappe (.csv, .xlsx)."),
+        QStringLiteral("DATEI"));
+    // For the teacher: not listed, so that a class reading the help on the
+    // screen does not find the solutions of its code there.
+    QCommandLineOption solution(QStringList{QStringLiteral("solution")},
+                                QStringLiteral("Druckt die Lösungen zum Klassencode CODE (Plätze 1 bis 40)."),
+                                QStringLiteral("CODE"));
+    solution.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions(
+        {experiment, turn, size, scale, lattice, wavelength, picture, values, diffractogram, solution});
 
     if (!parser.parse(arguments)) {
         return Fail(parser.errorText());
@@ -168,8 +181,8 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     }
     // The parser takes the next argument as the value even when it is the
     // next option ("--turn --export u.png"); name the option that lacks it.
-    const QList<const QCommandLineOption*> withValue{&experiment, &turn,    &size,  &lattice,
-                                                     &wavelength, &picture, &values};
+    const QList<const QCommandLineOption*> withValue{
+        &experiment, &turn, &size, &lattice, &wavelength, &picture, &values, &diffractogram, &solution};
     for (const QCommandLineOption* option : withValue) {
         const QString name = option->names().constFirst();
         for (const QString& value : parser.values(*option)) {
@@ -178,7 +191,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
             }
         }
     }
-    for (const QCommandLineOption* option : {&picture, &values}) {
+    for (const QCommandLineOption* option : {&picture, &values, &diffractogram}) {
         if (parser.values(*option).size() > 1) {
             return Fail(QStringLiteral("--%1 ist mehrfach angegeben; je Aufruf wird eine Datei geschrieben.")
                             .arg(option->names().constFirst()));
@@ -192,6 +205,16 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     }
     if (!parser.positionalArguments().isEmpty()) {
         return Fail(QStringLiteral("Unerwartetes Argument „%1“.").arg(parser.positionalArguments().first()));
+    }
+    if (parser.isSet(solution)) {
+        const QString typed = parser.value(solution);
+        const std::optional<std::string> code = NormaliseClassCode(typed.toStdString());
+        if (!code) {
+            return Fail(QStringLiteral("Der Klassencode „%1“ ist ungültig.").arg(typed));
+        }
+        CommandLineParse parse;
+        parse.text = QString::fromStdString(SolutionTable(*code, QLocale().decimalPoint().toStdString()));
+        return parse;
     }
 
     CommandLineRequest request;
@@ -304,6 +327,13 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
                             .arg(request.valuesPath));
         }
     }
+    if (parser.isSet(diffractogram)) {
+        request.diffractogramPath = parser.value(diffractogram);
+        if (!ValuesFormatOf(request.diffractogramPath)) {
+            return Fail(QStringLiteral("--export-diffractogram %1: die Endung muss .csv oder .xlsx sein.")
+                            .arg(request.diffractogramPath));
+        }
+    }
     return CommandLineParse{std::move(request), QString(), false, 0};
 }
 
@@ -316,8 +346,10 @@ bool WantsNoWindow(int argc, char** argv)
                 return true;
             }
         }
-        if (std::strncmp(arg, "--export", std::strlen("--export")) == 0) {
-            return true;
+        for (const char* prefix : {"--export", "--solution"}) {
+            if (std::strncmp(arg, prefix, std::strlen(prefix)) == 0) {
+                return true;
+            }
         }
     }
     return false;
@@ -346,7 +378,7 @@ void ApplyRequest(const CommandLineRequest& request, TForm1& form)
 
 QString WriteExports(const CommandLineRequest& request, TForm1& form)
 {
-    for (const QString& path : {request.picturePath, request.valuesPath}) {
+    for (const QString& path : {request.picturePath, request.valuesPath, request.diffractogramPath}) {
         if (!path.isEmpty()) {
             if (const QString problem = CheckWritable(path); !problem.isEmpty()) {
                 return Problem(problem);
@@ -364,6 +396,11 @@ QString WriteExports(const CommandLineRequest& request, TForm1& form)
     }
     if (!request.valuesPath.isEmpty()) {
         if (const QString problem = form.SaveValues(request.valuesPath); !problem.isEmpty()) {
+            return Problem(problem);
+        }
+    }
+    if (!request.diffractogramPath.isEmpty()) {
+        if (const QString problem = form.SaveDiffractogram(request.diffractogramPath); !problem.isEmpty()) {
             return Problem(problem);
         }
     }

@@ -28,8 +28,12 @@ struct CommandLineRequest {
     QString picturePath;                   // .png, .svg or .pdf; empty for none
     int pictureScale = 1;                  // device px per logical px of a PNG, 1 to 8
     QString valuesPath;                    // .csv or .xlsx; empty for none
+    QString diffractogramPath;             // .csv or .xlsx; empty for none
 
-    bool Exports() const { return !picturePath.isEmpty() || !valuesPath.isEmpty(); }
+    bool Exports() const
+    {
+        return !picturePath.isEmpty() || !valuesPath.isEmpty() || !diffractogramPath.isEmpty();
+    }
 };
 
 // The outcome of reading the arguments: a request to carry out, or text to
@@ -44,11 +48,13 @@ struct CommandLineParse {
 inline constexpr int kExitBadInput = 2;
 
 // Reads the program's arguments (the first is the program itself); the
-// toolkit's own options have been taken out by then.
+// toolkit's own options have been taken out by then. `--solution CODE`
+// gives the teacher's table of the code as text, with the locale's decimal
+// separator.
 CommandLineParse ParseCommandLine(const QStringList& arguments);
 
-// Whether these raw arguments ask for no window at all (an export, help or
-// the version), so that no display is needed.
+// Whether these raw arguments ask for no window at all (an export, the
+// solutions, help or the version), so that no display is needed.
 bool WantsNoWindow(int argc, char** argv);
 
 // Sets up `form` as the request says: size, crystal, lesson, turn. A form that has a

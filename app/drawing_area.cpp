@@ -1,6 +1,8 @@
 #include "drawing_area.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include "paint/painter.h"
 
@@ -27,6 +29,23 @@ void DrawingArea::paintEvent(QPaintEvent*)
         return;
     }
     PaintDrawList(painter, *list_, cache_);
+    if (hasFocus()) {
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
+}
+
+void DrawingArea::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void DrawingArea::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 }  // namespace kb

@@ -9,7 +9,8 @@ namespace kb {
 
 // The white area left of the panel. Shows the latest scene pass; a repaint
 // replays it and changes nothing in the model. It reacts to no mouse action
-// itself; the readouts on it take clicks and the focus.
+// itself; the readouts on it take clicks and the focus, and the window moves
+// the measuring cursor from its mouse and keys. Focused, it shows a frame.
 class DrawingArea final : public QWidget {
     Q_OBJECT
 
@@ -23,6 +24,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     static const DrawList kNoPicture;

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -261,6 +262,7 @@ void TForm1::BuildLayout()
     }
     radioGroup1Items_->button(0)->setChecked(true);
     SyncRadioGroup1TabStop();
+    BuildLabGroup();
 
     // Group boxes take no focus, so the order runs over their controls: the
     // panel's groups in their order, then "Aufhören", then the readouts. The
@@ -271,6 +273,7 @@ void TForm1::BuildLayout()
         {Button7, CheckBox2},                                                        // GroupBox2
         {CheckBox1, CheckBox5, CheckBox7, CheckBox8},                                // GroupBox3
         {CheckBox3, CheckBox4, radio[0], radio[1], radio[2], CheckBox6, CheckBox9},  // GroupBox4
+        {Button10, Edit5, Edit6, Edit7, Button11},                                   // GroupBox8
         {primaer, gebeugtCheck},                                                     // GroupBox6
         {CheckBox10, CheckBox11, CheckBox12},                                        // GroupBox7
         {Edit2, Button9},                                                            // GroupBox5
@@ -287,6 +290,36 @@ void TForm1::BuildLayout()
     }
     // Image1 shows nothing and lies under the readouts.
     Image1->stackUnder(drawingArea_);
+}
+
+// The lab's group, at the place of "Reziprokes Gitter", which the lab hides:
+// the cursor to a peak, the guessed cell and its check.
+void TForm1::BuildLabGroup()
+{
+    GroupBox8 = MakeGroup(Panel1, "GroupBox8", QStringLiteral("Labor"), QRect(8, 416, 161, 145),
+                          QColor(0xED, 0xE4, 0xF7));
+    GroupBox8->hide();  // shown by the lab alone
+    Button10 = MakeButton(GroupBox8, "Button10", QStringLiteral("Spitze"), QRect(8, 16, 65, 25));
+    Button10->setToolTip(QStringLiteral("Messcursor auf die nächste Spitze (Taste S)"));
+    const struct {
+        QLineEdit** edit;
+        const char* name;
+        QString label;
+        int top;
+    } cell[] = {{&Edit5, "Edit5", QStringLiteral("a (pm)"), 46},
+                {&Edit6, "Edit6", QStringLiteral("b (pm)"), 70},
+                {&Edit7, "Edit7", QStringLiteral("γ (°)"), 94}};
+    for (const auto& field : cell) {
+        auto* edit = new QLineEdit(GroupBox8);
+        edit->setObjectName(QString::fromLatin1(field.name));
+        edit->setGeometry(64, field.top, 65, 21);
+        edit->setAccessibleName(field.label);
+        auto* label = new QLabel(field.label, GroupBox8);
+        label->setGeometry(8, field.top + 2, 52, 17);
+        label->setBuddy(edit);
+        *field.edit = edit;
+    }
+    Button11 = MakeButton(GroupBox8, "Button11", QStringLiteral("Vermutung prüfen"), QRect(8, 116, 121, 25));
 }
 
 void TForm1::FitToScreen()
@@ -329,6 +362,11 @@ void TForm1::WireEvents()
     connect(Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
     connect(Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
     connect(Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connect(Button10, &QPushButton::clicked, this, [this] { session_->Button10Click(); });
+    connect(Button11, &QPushButton::clicked, this, [this] { session_->Button11Click(); });
+    for (QLineEdit* edit : {Edit5, Edit6, Edit7}) {
+        connect(edit, &QLineEdit::returnPressed, Button11, &QPushButton::click);
+    }
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     // A check box's handler runs on every change of its state, by the user or
     // by the program, and not when it is set to the state it already has.

@@ -39,6 +39,7 @@ class QTimer;
 namespace kb {
 
 class CrystalDialog;
+class LabDialog;
 class UpDown;
 
 inline constexpr int kPanelWidthPx = 177;
@@ -79,6 +80,10 @@ public:
     CrystalCheck ApplyCrystal(const CrystalParams& crystal) { return session_->ApplyCrystal(crystal); }
     // Opens "Kristall und Strahlung" on the crystal in use.
     void ShowCrystalDialog();
+    // Opens "Unbekannter Kristall"; its OK starts the lab.
+    void ShowLabDialog();
+    // "Messskala" from the menu.
+    void SetMeasureScale(bool on);
     void SetCaption(const QString& base) { session_->SetCaption(base.toStdString()); }
 
     // Handlers.
@@ -101,6 +106,7 @@ public:
     void SavePictureClick();
     void CopyPictureClick();
     void SaveValuesClick();
+    void SaveDiffractogramClick();
     void PrintClick();
     void SetFullScreen(bool on);
     void AboutClick();
@@ -123,6 +129,8 @@ public:
     // Writes the value table of the recorded reflections; an empty string
     // or the message to show.
     QString SaveValues(const QString& fileName) const;
+    // Writes the diffractogram, bin by bin; an empty string or the message to show.
+    QString SaveDiffractogram(const QString& fileName) const;
     PictureInfo PictureDescription() const;
 
     int RadioGroup1ItemIndex() const;
@@ -179,9 +187,20 @@ public:
     QGroupBox* RadioGroup1 = nullptr;
     QButtonGroup* radioGroup1Items_ = nullptr;
 
+    QGroupBox* GroupBox8 = nullptr;
+    QPushButton* Button10 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    QLineEdit* Edit7 = nullptr;
+    QPushButton* Button11 = nullptr;
+
     QMenuBar* menuBar_ = nullptr;
     QAction* fullScreenAction_ = nullptr;
     QAction* saveValuesAction_ = nullptr;
+    QAction* saveDiffractogramAction_ = nullptr;
+    QAction* crystalAction_ = nullptr;
+    QAction* labAction_ = nullptr;
+    QAction* scaleAction_ = nullptr;
     QAction* rotateAction_ = nullptr;
     QAction* nextReflexAction_ = nullptr;
     QAction* groundAction_ = nullptr;
@@ -200,6 +219,7 @@ protected:
 
 private:
     void BuildLayout();
+    void BuildLabGroup();
     // Keeps the layout's place and size where they fit on the screen the
     // window opens on, otherwise brings the whole window onto it.
     void FitToScreen();
@@ -211,6 +231,10 @@ private:
     void SetUpAccessibility();
     // Tells a screen reader in words what the picture shows, when that changes.
     void DescribePicture();
+    // Tells a screen reader the lab's reading and verdict when they change.
+    void AnnounceLabLines();
+    // The measuring cursor by the mouse and the keys on the drawing area.
+    bool DrawingAreaEvent(QEvent* event);
     // Enables the menu's entries as the panel and the recorded peaks allow.
     void SyncMenuStates();
     void ReportFailure(const QString& title, const QString& message);
@@ -257,6 +281,7 @@ private:
     std::vector<QWidget*> controls_;  // by Control
     bool silent_ = false;             // a change made for the session raises no handler
     CrystalDialog* crystalDialog_ = nullptr;
+    LabDialog* labDialog_ = nullptr;
     QtTextMetrics metrics_;
     bool placedOnScreen_ = false;
     std::unique_ptr<Session> session_;  // made once the layout stands

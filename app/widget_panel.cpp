@@ -201,6 +201,7 @@ void TForm1::SetReadoutText(Control box, const std::string& text)
         if (!same) {
             ListBox1->clear();
             ListBox1->addItems(lines);
+            AnnounceLabLines();
         }
         return;
     }

@@ -5,10 +5,10 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QLocale>
 
 #include "main_window.h"
-#include "render/scene_description.h"
 
 namespace kb {
 namespace {
@@ -44,11 +44,28 @@ void TForm1::SetUpAccessibility()
 
 void TForm1::DescribePicture()
 {
-    const QString description =
-        QString::fromStdString(DescribeScene(State(), QLocale().decimalPoint().toStdString()));
+    const QString description = QString::fromStdString(session_->SceneDescription());
     if (description != drawingArea_->accessibleDescription()) {
         drawingArea_->setAccessibleDescription(description);
         QAccessibleEvent changed(drawingArea_, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+// The lab's list holds the cursor's reading and the verdict: a screen reader
+// hears them as the list's description when they change.
+void TForm1::AnnounceLabLines()
+{
+    QStringList lines;
+    if (session_ && session_->InLab()) {
+        for (int i = 0; i < ListBox1->count(); ++i) {
+            lines << ListBox1->item(i)->text();
+        }
+    }
+    const QString description = lines.join(QLatin1Char(' '));
+    if (description != ListBox1->accessibleDescription()) {
+        ListBox1->setAccessibleDescription(description);
+        QAccessibleEvent changed(ListBox1, QAccessible::DescriptionChanged);
         QAccessible::updateAccessibility(&changed);
     }
 }

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -55,6 +56,10 @@ void TForm1::SetUpKeys()
     for (QPushButton* button : Panel1->findChildren<QPushButton*>()) {
         button->installEventFilter(this);
     }
+    drawingArea_->installEventFilter(this);
+    for (QLineEdit* edit : {Edit2, Edit5, Edit6, Edit7}) {
+        edit->installEventFilter(this);
+    }
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(menuKey, &QShortcut::activated, this, [this] {
         if (!menuBar_->actions().isEmpty()) {
@@ -66,6 +71,17 @@ void TForm1::SetUpKeys()
 // Outside a dialog a push button answers only Space; Enter presses it too.
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == drawingArea_) {
+        return DrawingAreaEvent(event) || QWidget::eventFilter(watched, event);
+    }
+    // A line edit takes Ctrl+U for itself (delete to the line's start); the
+    // lab's entries keep their keys wherever the focus is.
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched) != nullptr) {
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        if (pressed == labAction_->shortcut() || pressed == scaleAction_->shortcut()) {
+            return true;  // left unaccepted, so that the menu's shortcut runs
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -76,6 +92,43 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The measuring cursor: a press or a drag with the left button sets it; with
+// the focus on the drawing area the arrows move it (Shift: a whole degree)
+// and "S" puts it on the nearest peak, as "Spitze" does.
+bool TForm1::DrawingAreaEvent(QEvent* event)
+{
+    if (!session_ || !session_->MeasureScale()) {
+        return false;
+    }
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (!(mouse->buttons() & Qt::LeftButton)) {
+                return false;
+            }
+            const QPoint at = mouse->position().toPoint();
+            session_->PointerAt(at.x(), at.y());
+            return false;  // a press still gives the area the focus
+        }
+        case QEvent::KeyPress: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const double step = (key->modifiers() & Qt::ShiftModifier) ? kCursorBigStepDeg : kCursorStepDeg;
+            if (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) {
+                session_->MoveCursor(key->key() == Qt::Key_Left ? -step : step);
+                return true;
+            }
+            if (key->key() == Qt::Key_S && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+                session_->Button10Click();
+                return true;
+            }
+            return false;
+        }
+        default:
+            return false;
+    }
 }
 
 // The menu offers what the panel offers: a rotation control the lesson hides
@@ -96,7 +149,18 @@ void TForm1::SyncMenuStates()
     for (const auto& [action, button] : pairs) {
         action->setEnabled(IsInitialised() && button->isVisibleTo(this));
     }
-    saveValuesAction_->setEnabled(IsInitialised() && AnyPeakRecorded(State()));
+    // In the lab the values table and the crystal dialog would name the crystal.
+    const bool lab = session_->InLab();
+    saveValuesAction_->setEnabled(IsInitialised() && AnyPeakRecorded(State()) && !lab);
+    crystalAction_->setEnabled(!lab);
+    saveDiffractogramAction_->setEnabled(IsInitialised());
+    const bool scale = session_->MeasureScale();
+    scaleAction_->setChecked(scale);
+    // The drawing area takes the focus only while there is a cursor to move.
+    drawingArea_->setFocusPolicy(scale ? Qt::StrongFocus : Qt::NoFocus);
+    if (!scale && drawingArea_->hasFocus()) {
+        focusNextChild();
+    }
 }
 
 }  // namespace kb

@@ -20,6 +20,8 @@ void Session::Button9Click()
         SetCaption("Unbekanntes Experiment");
         return;
     }
+    // Leaving the lab brings back the crystal chosen before it.
+    LeaveLab();
     if (experiment->number >= 1 && state_.Crystal != kStandardCrystal) {
         // The lessons are written for the standard crystal; 0 and -1 keep the chosen one.
         ChangeCrystal(state_, kStandardCrystal);

@@ -10,6 +10,8 @@ namespace kb {
 // with it a scene pass, before the next step.
 void Session::ApplyFeatures(std::span<const FeatureCode> codes)
 {
+    // The lab's group first: only the lab shows it, after its codes.
+    panel_.ShowControl(Control::GroupBox8, false);
     Check(Control::primaer, false);
     panel_.ShowControl(Control::primaer, false);
     panel_.ShowControl(Control::GroupBox2, false);

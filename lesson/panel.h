@@ -44,9 +44,16 @@ enum class Control {
     Edit3,     // Omega readout
     Edit4,     // reflex readout
     ListBox1,  // readout lines
+    // The lab's group, shown only while an unknown crystal is measured.
+    GroupBox8,  // "Labor"
+    Button10,   // "Spitze": the measuring cursor to the nearest recorded peak
+    Edit5,      // guessed a, pm
+    Edit6,      // guessed b, pm
+    Edit7,      // guessed gamma, degrees
+    Button11,   // "Vermutung prüfen"
 };
 
-inline constexpr int kControlCount = static_cast<int>(Control::ListBox1) + 1;
+inline constexpr int kControlCount = static_cast<int>(Control::Button11) + 1;
 
 // The layout name, e.g. "CheckBox12"; also the object name or element id.
 const char* ControlName(Control control);

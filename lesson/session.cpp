@@ -89,6 +89,7 @@ void Session::DrawScene()
     input.flags = ReadDisplayFlags();
     input.decimalSeparator = panel_.DecimalSeparator();
     input.omegaBoxTop = kOmegaBoxTop;
+    input.lab = MakeLabOverlay(input.decimalSeparator);
     canvas_.BeginPass();
     const Readouts readouts = kb::DrawScene(state_, input, canvas_);
     // The list shown before becomes the storage the next pass records into.
@@ -105,13 +106,16 @@ void Session::FitReadoutFonts(const Readouts& r, const std::string& decimalSepar
     const int viewWidth = RoundHalfEven(static_cast<double>(state_.ViewScale) * kWorldWidth);
     // The possible texts, and so the fonts, also depend on the crystal.
     if (fontsFitForWidth_ == viewWidth && fontsFitForSeparator_ == decimalSeparator &&
-        fontsFitForCrystal_ == state_.Crystal) {
+        fontsFitForCrystal_ == state_.Crystal && fontsFitForLab_ == inLab_) {
         return;
     }
     fontsFitForWidth_ = viewWidth;
     fontsFitForSeparator_ = decimalSeparator;
     fontsFitForCrystal_ = state_.Crystal;
-    const ReadoutTexts texts = PossibleReadoutTexts(state_, decimalSeparator);
+    fontsFitForLab_ = inLab_;
+    // The lab's boxes never show a reflection's texts, so they are not fitted to them.
+    const ReadoutTexts texts =
+        inLab_ ? PossibleLabReadoutTexts(decimalSeparator) : PossibleReadoutTexts(state_, decimalSeparator);
     panel_.FitReadoutFont(Control::Edit3, r.fontHeight, r.omegaWidth, r.omegaHeight, JoinLines(texts.omega),
                           1);
     panel_.FitReadoutFont(Control::Edit4, r.fontHeight, r.reflexGeometry.width, r.reflexGeometry.height,
@@ -249,6 +253,9 @@ void Session::DisplayControlClick()
 
 CrystalCheck Session::ApplyCrystal(const CrystalParams& crystal)
 {
+    if (inLab_) {
+        return RefuseInLab();
+    }
     if (CountedCrystal(crystal) == state_.Crystal) {
         return CheckCrystal(crystal);  // the lesson, its rotation and its peaks go on
     }
@@ -265,7 +272,9 @@ CrystalCheck Session::ApplyCrystal(const CrystalParams& crystal)
 void Session::SetCaption(const std::string& base)
 {
     captionBase_ = base;
-    panel_.SetWindowCaption(base + CrystalCaptionSuffix(state_.Crystal, panel_.DecimalSeparator()));
+    // The lab's crystal is the one thing its caption must not tell.
+    panel_.SetWindowCaption(inLab_ ? base
+                                   : base + CrystalCaptionSuffix(state_.Crystal, panel_.DecimalSeparator()));
 }
 
 }  // namespace kb

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "feature_codes.h"
 #include "model/crystal_choice.h"
 #include "model/sim_state.h"
+#include "model/unknown_crystal.h"
 #include "panel.h"
 #include "render/draw_list.h"
 #include "render/scene.h"
@@ -21,6 +24,13 @@ inline constexpr char kNoExperimentCaption[] = "Kein Experiment aktiv";
 // controls and the timer, the feature codes, the experiment start and the
 // scene pass with its readouts. Acts on the window through `Panel` only; a
 // front end calls the handlers from its controls' events.
+
+// The unknown crystal a student measures in the lab.
+struct LabChoice {
+    std::string code;  // the class code, normalised
+    int seat = 1;      // kLabFirstSeat to kLabLastSeat
+    LabLevel level = LabLevel::Rectangular;
+};
 
 class Session {
 public:
@@ -75,8 +85,41 @@ public:
     // Any display check box or RadioGroup1 changed by the user.
     void DisplayControlClick();
 
+    // The lab: the unknown crystal of `choice` (its code normalised), the
+    // lab's panel with GroupBox8, the scale on, the caption naming code and
+    // seat only. Starting a numbered lesson leaves it.
+    void StartLab(const LabChoice& choice);
+    bool InLab() const { return inLab_; }
+    const LabChoice& Lab() const { return lab_; }
+    // "Messskala": ticks on the diffractogram's axis and the measuring
+    // cursor; one pass.
+    void SetMeasureScale(bool on);
+    bool MeasureScale() const { return measureScale_; }
+    // A press or drag at (x, y), px of the drawing area: within the
+    // diffractogram's band it sets the cursor there, 0 to 180 degrees, and
+    // returns true.
+    bool PointerAt(int x, int y);
+    // The arrow keys: the cursor by `deltaDeg` (kCursorStepDeg, with Shift
+    // kCursorBigStepDeg), within 0 to 180 degrees.
+    void MoveCursor(double deltaDeg);
+    void Button10Click();  // "Spitze": the cursor to the maximum of the nearest recorded peak
+    void Button11Click();  // "Vermutung prüfen": Edit5 to Edit7 against the measurement
+    // The cursor's 2Theta, degrees, while the scale is on and the cursor set.
+    std::optional<double> CursorDeg() const;
+    // "2Θ = 24,45°, d/n = 182,0 pm"; empty without a cursor.
+    std::string CursorReading() const;
+    const std::string& Verdict() const { return verdict_; }
+    int GuessCount() const { return guessCount_; }
+    // What the picture shows in one sentence for a screen reader; in the lab
+    // without indices, and with the cursor's reading while there is one.
+    std::string SceneDescription() const;
+
 private:
     void Check(Control box, bool checked);
+    void LeaveLab();
+    CrystalCheck RefuseInLab() const;
+    LabOverlay MakeLabOverlay(const std::string& decimalSeparator) const;
+    void SetCursor(double deg);
     void SelectRadioItem(int item);
     void ApplyReadouts(const Readouts& readouts, const std::string& decimalSeparator);
     void FitReadoutFonts(const Readouts& readouts, const std::string& decimalSeparator);
@@ -98,6 +141,21 @@ private:
     int fontsFitForWidth_ = -1;
     std::string fontsFitForSeparator_;
     CrystalParams fontsFitForCrystal_;
+    bool fontsFitForLab_ = false;
+
+    bool inLab_ = false;
+    LabChoice lab_;
+    CrystalParams crystalBeforeLab_;  // given back by lessons 0 and -1
+    bool scaleBeforeLab_ = false;
+    bool measureScale_ = false;
+    std::optional<double> cursorDeg_;
+    std::vector<double> predictedDeg_;  // peaks of the last guessed cell
+    std::string verdict_;
+    int guessCount_ = 0;
 };
+
+// The measuring cursor's steps, degrees: the arrow keys, with Shift.
+inline constexpr double kCursorStepDeg = 0.05;
+inline constexpr double kCursorBigStepDeg = 1.0;
 
 }  // namespace kb

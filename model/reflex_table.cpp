@@ -71,29 +71,13 @@ int EnumerationBound(float star, float sinGammaStar)
     return std::max(RoundHalfEven(2.0 / star), across);
 }
 
-// The crystal as its values were typed, in double precision; made once per
-// table, since each value takes a decimal round trip.
-struct TypedCrystal {
-    double a;         // pm
-    double b;         // pm
-    double gammaRad;  // radians
-    double lambda;    // pm
-};
-
-TypedCrystal Typed(const CrystalParams& crystal)
-{
-    return {AsTyped(crystal.LatticeA), AsTyped(crystal.LatticeB), AsTyped(crystal.GammaDeg) * kPi / 180.0,
-            AsTyped(crystal.Lambda)};
-}
-
 // sin(theta) of (h k 0) from the spacing of the direct lattice:
 // 1 / d^2 = (h^2 / a^2 + k^2 / b^2 - 2 h k cos(gamma) / (a b)) / sin^2(gamma).
 double ExactSinTheta(const TypedCrystal& c, int h, int k)
 {
-    const double sinGamma = std::sin(c.gammaRad);
     const double inverseSquare =
-        (h * h / (c.a * c.a) + k * k / (c.b * c.b) - 2.0 * h * k * std::cos(c.gammaRad) / (c.a * c.b)) /
-        (sinGamma * sinGamma);
+        (h * h / (c.a * c.a) + k * k / (c.b * c.b) - 2.0 * h * k * c.cosGamma / (c.a * c.b)) /
+        (c.sinGamma * c.sinGamma);
     return c.lambda * std::sqrt(inverseSquare) / 2.0;
 }
 
@@ -106,9 +90,8 @@ bool AtBraggLimit(double sinTheta)
 // verdict is the exact one; the single-precision sin(theta) is what the
 // picture works with.
 template <typename Visit>
-void ForEachReachablePair(const SimState& s, int hMax, int kMax, Visit visit)
+void ForEachReachablePair(const SimState& s, const TypedCrystal& typed, int hMax, int kMax, Visit visit)
 {
-    const TypedCrystal typed = Typed(s.Crystal);
     for (int k = -kMax; k <= kMax; ++k) {
         for (int h = -hMax; h <= hMax; ++h) {
             if (h == 0 && k == 0) {
@@ -124,6 +107,13 @@ void ForEachReachablePair(const SimState& s, int hMax, int kMax, Visit visit)
 }
 
 }  // namespace
+
+TypedCrystal Typed(const CrystalParams& crystal)
+{
+    const double gammaRad = AsTyped(crystal.GammaDeg) * kPi / 180.0;
+    return {AsTyped(crystal.LatticeA), AsTyped(crystal.LatticeB), gammaRad,
+            AsTyped(crystal.Lambda),   std::sin(gammaRad),        std::cos(gammaRad)};
+}
 
 ExactReflex ComputeExactReflex(const CrystalParams& crystal, int h, int k)
 {
@@ -159,7 +149,7 @@ void BuildReflexTable(SimState& s)
     s.Reflex10Index = -1;
     s.Reflex01Index = -1;
     std::size_t count = 0;
-    ForEachReachablePair(s, s.HMax, s.KMax, [&](int h, int k, float sinTheta) {
+    ForEachReachablePair(s, Typed(s.Crystal), s.HMax, s.KMax, [&](int h, int k, float sinTheta) {
         if (count == s.ReflexTable.size()) {
             s.ReflexTable.emplace_back();
         }
@@ -192,9 +182,28 @@ void BuildReflexTable(SimState& s)
 int CountReflexes(const SimState& s)
 {
     int count = 0;
-    ForEachReachablePair(s, EnumerationBound(s.AStar, s.SinGammaStar),
+    ForEachReachablePair(s, Typed(s.Crystal), EnumerationBound(s.AStar, s.SinGammaStar),
                          EnumerationBound(s.BStar, s.SinGammaStar), [&](int, int, float) { ++count; });
     return count;
+}
+
+std::vector<ReachableReflex> ReachableReflexes(const SimState& s)
+{
+    return ReachableReflexes(s, Typed(s.Crystal));
+}
+
+std::vector<ReachableReflex> ReachableReflexes(const SimState& s, const TypedCrystal& typed)
+{
+    std::vector<ReachableReflex> reflexes;
+    ForEachReachablePair(s, typed, EnumerationBound(s.AStar, s.SinGammaStar),
+                         EnumerationBound(s.BStar, s.SinGammaStar), [&](int h, int k, float) {
+                             const double sinTheta = ExactSinTheta(typed, h, k);
+                             const double theta = AtBraggLimit(sinTheta) ? kPi / 2.0 : std::asin(sinTheta);
+                             // As ComputeExactReflex: divided by pi first, so that backscatter is exactly
+                             // 180.
+                             reflexes.push_back({h, k, 2.0 * (theta / kPi * 180.0)});
+                         });
+    return reflexes;
 }
 
 void BuildSweepOrder(SimState& s)

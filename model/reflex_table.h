@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "sim_state.h"
 
 namespace kb {
@@ -14,6 +16,18 @@ struct ExactReflex {
     double FictiveSpacingPm = 0.0;  // d/n, the spacing of the indices (h k 0), pm
     double PlaneSpacingPm = 0.0;    // d, the spacing of the lattice planes (h/n k/n 0), pm
 };
+
+// The crystal as its values were typed (AsTyped of each), in double
+// precision; each value takes a decimal round trip, so make it once per table.
+struct TypedCrystal {
+    double a = 0.0;         // pm
+    double b = 0.0;         // pm
+    double gammaRad = 0.0;  // radians
+    double lambda = 0.0;    // pm
+    double sinGamma = 0.0;  // of gammaRad
+    double cosGamma = 0.0;
+};
+TypedCrystal Typed(const CrystalParams& crystal);
 
 // Meaningful for (h, k) != (0, 0). A sin(theta) within kBraggLimitTolerance
 // of 1 is taken as exactly 1: backscatter, theta 90 degrees.
@@ -30,6 +44,22 @@ void BuildReflexTable(SimState& s);
 
 // The number of entries BuildReflexTable would make, without making them.
 int CountReflexes(const SimState& s);
+
+// A reflection BuildReflexTable would enter, with its 2Theta as
+// ComputeExactReflex gives it; without the table's single-precision work,
+// for measuring many crystals.
+struct ReachableReflex {
+    int H = 0;
+    int K = 0;
+    double TwoThetaDeg = 0.0;  // degrees, in (0, 180]
+};
+
+// The entries BuildReflexTable would make for s.Crystal and the constants
+// derived from it, in the table's order. The second form takes the typed
+// values from a caller that knows them, such as a generator of crystals on
+// a decimal grid, and skips the decimal round trips.
+std::vector<ReachableReflex> ReachableReflexes(const SimState& s);
+std::vector<ReachableReflex> ReachableReflexes(const SimState& s, const TypedCrystal& typed);
 
 void BuildSweepOrder(SimState& s);
 

@@ -1,7 +1,10 @@
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "layers.h"
+#include "pass_geometry.h"
+#include "readouts.h"
 
 namespace kb {
 namespace {
@@ -25,9 +28,103 @@ constexpr int kNewPeakPenPx = 3;
 constexpr double kCurveBandShare = 0.2;
 constexpr double kStandardCurveTopWorld = 1800.0;
 
+// The measuring scale: ticks rise from the axis into the plot, so that they
+// keep clear of the labels that hang below it.
+constexpr int kSmallTickStepDeg = 10;
+constexpr int kLabelledTickStepDeg = 30;
+constexpr float kSmallTickWorld = 50.0f;
+constexpr float kLabelledTickWorld = 110.0f;
+// With the scale on, "2 Theta" moves between the labels of 90 and 120 degrees.
+constexpr double kScaleCaptionDeg = 105.0;
+// The guessed cell's peaks: short marks below the labels, in a colour of their own.
+constexpr Colour kPredictedColour = 0x8000C0;
+constexpr int kPredictedPenPx = 2;
+constexpr float kPredictedTopWorld = 170.0f;  // above BaseY
+constexpr float kPredictedBottomWorld = 30.0f;
+constexpr Colour kCursorColour = kBlue;
+constexpr int kCursorTextGapPx = 4;
+
+double BandHeight(const SimState& s)
+{
+    return std::max(kCurveBandShare * s.ViewHeight, kStandardCurveTopWorld * s.ViewScale);
+}
+
+// Scale, predicted marks and cursor, leaving pen and font as it found them, so
+// that the passes after the lab draw exactly as before it.
+void DrawMeasureOverlay(PassContext& ctx, const LabOverlay& lab, float sx, float x0)
+{
+    const SimState& s = ctx.s;
+    Canvas& canvas = ctx.canvas;
+    const Pen pen = canvas.CurrentPen();
+    const int fontHeight = canvas.CurrentFont().height;
+    const double scale = s.ViewScale;
+    const auto screenX = [&](double angle) { return RoundHalfEven(static_cast<double>(sx) * angle + x0); };
+    const auto world = [&](float w) { return RoundHalfEven(static_cast<double>(w) * scale); };
+    const int axisY = s.BaseY - world(kPlotBaselineWorld);
+
+    canvas.SetPenStyle(PenStyle::Solid);
+    canvas.SetPenWidth(1);
+    if (lab.scale) {
+        canvas.SetPenColour(s.DiffractogramColour);
+        for (int deg = kSmallTickStepDeg; deg < static_cast<int>(kPlotFullAngleDeg);
+             deg += kSmallTickStepDeg) {
+            const bool labelled = deg % kLabelledTickStepDeg == 0;
+            const int x = screenX(deg);
+            canvas.MoveTo(x, axisY);
+            canvas.LineTo(x, axisY - world(labelled ? kLabelledTickWorld : kSmallTickWorld));
+            if (labelled) {
+                const std::string label = std::to_string(deg) + "°";
+                canvas.TextOut(x - canvas.TextWidth(label) / 2, axisY, label);
+            }
+        }
+    }
+    if (!lab.predictedDeg.empty()) {
+        canvas.SetPenColour(kPredictedColour);
+        canvas.SetPenWidth(kPredictedPenPx);
+        for (const double deg : lab.predictedDeg) {
+            if (deg < 0.0 || deg > kPlotFullAngleDeg) {
+                continue;
+            }
+            canvas.MoveTo(screenX(deg), s.BaseY - world(kPredictedTopWorld));
+            canvas.LineTo(screenX(deg), s.BaseY - world(kPredictedBottomWorld));
+        }
+    }
+    if (lab.scale && lab.cursorDeg) {
+        const int x = screenX(*lab.cursorDeg);
+        const int top = axisY - RoundHalfEven(BandHeight(s));
+        canvas.SetPenColour(kCursorColour);
+        canvas.SetPenWidth(1);
+        canvas.MoveTo(x, axisY);
+        canvas.LineTo(x, top);
+        // Right of the line, or left of it where the text would leave the plot.
+        const int width = canvas.TextWidth(lab.cursorReading);
+        const int right = screenX(kPlotFullAngleDeg);
+        const int textX =
+            x + kCursorTextGapPx + width <= right ? x + kCursorTextGapPx : x - kCursorTextGapPx - width;
+        canvas.TextOut(textX, top, lab.cursorReading);
+    }
+    canvas.SetPenColour(pen.colour);
+    canvas.SetPenWidth(pen.width);
+    canvas.SetPenStyle(pen.style);
+    canvas.SetFontHeight(fontHeight);
+}
+
 }  // namespace
 
-void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak)
+PlotFrame DiffractogramFrame(const SimState& s)
+{
+    const int viewWidth = RoundHalfEven(s.ViewWidth);
+    const int sceneLeft = (viewWidth - SceneWidthPx(viewWidth, RoundHalfEven(s.ViewHeight))) / 2;
+    const double scale = s.ViewScale;
+    PlotFrame frame;
+    frame.pxPerDeg = Single(kPlotSpanWorld * scale / kPlotFullAngleDeg);
+    frame.zeroX = static_cast<double>(Single(kPlotZeroXWorld * scale)) + sceneLeft;
+    frame.axisY = s.BaseY - RoundHalfEven(static_cast<double>(kPlotBaselineWorld) * scale);
+    frame.bandTop = frame.axisY - RoundHalfEven(BandHeight(s));
+    return frame;
+}
+
+void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak, const LabOverlay& lab)
 {
     const SimState& s = ctx.s;
     Canvas& canvas = ctx.canvas;
@@ -39,7 +136,7 @@ void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak)
     const float x0 = Single(kPlotZeroXWorld * scale);
     float sy = Single(kIntensityUnitWorld * scale);
     const float highest = *std::max_element(s.Diffractogram.begin(), s.Diffractogram.end());
-    const double band = std::max(kCurveBandShare * s.ViewHeight, kStandardCurveTopWorld * scale);
+    const double band = BandHeight(s);
     if (static_cast<double>(sy) * highest > band) {
         sy = Single(band / highest);
     }
@@ -74,8 +171,16 @@ void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak)
     canvas.SetBrushStyle(BrushStyle::Clear);
     const int labelY = s.BaseY - RoundHalfEven(static_cast<double>(kPlotBaselineWorld) * scale);
     canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelZeroXWorld) * scale), labelY, "0°");
-    canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelMiddleXWorld) * scale), labelY, "2 Theta");
+    if (lab.scale) {
+        const std::string_view caption = "2 Theta";
+        canvas.TextOut(screenX(kScaleCaptionDeg) - canvas.TextWidth(caption) / 2, labelY, caption);
+    } else {
+        canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelMiddleXWorld) * scale), labelY, "2 Theta");
+    }
     canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelEndXWorld) * scale), labelY, "180°");
+    if (lab.scale || !lab.predictedDeg.empty()) {
+        DrawMeasureOverlay(ctx, lab, sx, x0);
+    }
 }
 
 }  // namespace kb

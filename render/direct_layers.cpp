@@ -14,6 +14,9 @@ constexpr float kOmegaArcRadiusWorld = 1500.0f;
 constexpr float kArcLabelHeightWorld = 150.0f;
 constexpr float kRedArcRadiusFactor = 1.2f;  // times VF
 constexpr float kCrystalMarkFactor = 0.05f;
+// Half the side of the unknown crystal's block, world units: about the
+// standard block's size, whatever the cell.
+constexpr float kNeutralMarkHalfWorld = 60.0f;
 constexpr float kCornerTolerance = 0.001f;
 constexpr int kAxisWidthPx = 2;
 
@@ -95,6 +98,22 @@ void DrawCrystalMark(PassContext& ctx)
     const std::array<ScreenPoint, 4> corners = {
         corner(s.LatticeIMin, s.LatticeJMin), corner(s.LatticeIMax, s.LatticeJMin),
         corner(s.LatticeIMax, s.LatticeJMax), corner(s.LatticeIMin, s.LatticeJMax)};
+    ctx.canvas.SetBrushColour(kBlue);
+    ctx.canvas.SetPenStyle(PenStyle::Clear);
+    ctx.canvas.Polygon(corners);
+}
+
+void DrawNeutralCrystalMark(PassContext& ctx)
+{
+    const SimState& s = ctx.s;
+    const auto corner = [&](float u, float v) {
+        const double x = static_cast<double>(u) * s.CosOmega - static_cast<double>(v) * s.SinOmega;
+        const double y = static_cast<double>(u) * s.SinOmega + static_cast<double>(v) * s.CosOmega;
+        return ctx.draw.ToScreen(
+            ToPixels(s, MakePoint(Single(x + s.CrystalCentre.x), Single(y + s.CrystalCentre.y))));
+    };
+    const float h = kNeutralMarkHalfWorld;
+    const std::array<ScreenPoint, 4> corners = {corner(-h, -h), corner(h, -h), corner(h, h), corner(-h, h)};
     ctx.canvas.SetBrushColour(kBlue);
     ctx.canvas.SetPenStyle(PenStyle::Clear);
     ctx.canvas.Polygon(corners);

@@ -21,6 +21,8 @@ void DrawDiffractedBeam(PassContext& ctx);
 void DrawOmegaArc(PassContext& ctx);
 void DrawLatticePoints(PassContext& ctx);
 void DrawCrystalMark(PassContext& ctx);
+// A block of fixed size turning with Omega: shows the rotation, not the cell.
+void DrawNeutralCrystalMark(PassContext& ctx);
 void DrawLatticePlanes(PassContext& ctx);
 void DrawDirectAxes(PassContext& ctx);
 void DrawCrystalScatteringVector(PassContext& ctx);
@@ -32,6 +34,7 @@ void DrawEwaldMarks(PassContext& ctx);
 void DrawReciprocalScatteringVector(PassContext& ctx);
 void DrawReciprocalAxes(PassContext& ctx);
 
-void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak);
+// The curve with its labels; with `lab`, the scale, the cursor and the marks of a guess.
+void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak, const LabOverlay& lab);
 
 }  // namespace kb

@@ -4,6 +4,7 @@
 #include <locale>
 #include <sstream>
 
+#include "model/diffractogram.h"
 #include "model/reflex_table.h"
 
 namespace kb {
@@ -105,6 +106,32 @@ std::string MeasuredValuesTable(const SimState& s, std::string_view decimalSepar
             table += CsvField(FormatMeasured(row[c], kMeasuredColumns[c].decimals, decimalSeparator));
         }
         table += '\n';
+    }
+    return table;
+}
+
+std::vector<std::array<double, 2>> DiffractogramRows(const SimState& s)
+{
+    std::vector<std::array<double, 2>> rows;
+    rows.reserve(s.Diffractogram.size());
+    for (std::size_t i = 0; i < s.Diffractogram.size(); ++i) {
+        // The bin's angle as the grid defines it, 0.3 degrees apart, not as a
+        // sum of single-precision steps.
+        rows.push_back({Rounded(static_cast<double>(i) * kBinWidthDeg, kDiffractogramColumns[0].decimals),
+                        Rounded(s.Diffractogram[i], kDiffractogramColumns[1].decimals)});
+    }
+    return rows;
+}
+
+std::string DiffractogramTable(const SimState& s, std::string_view decimalSeparator)
+{
+    const std::string separator = decimalSeparator == "," ? ";" : ",";
+    std::string table = CsvField(kDiffractogramColumns[0].title) + separator +
+                        CsvField(kDiffractogramColumns[1].title) + '\n';
+    for (const auto& row : DiffractogramRows(s)) {
+        table += CsvField(FormatMeasured(row[0], kDiffractogramColumns[0].decimals, decimalSeparator)) +
+                 separator +
+                 CsvField(FormatMeasured(row[1], kDiffractogramColumns[1].decimals, decimalSeparator)) + '\n';
     }
     return table;
 }

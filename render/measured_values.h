@@ -43,4 +43,17 @@ std::vector<MeasuredRow> MeasuredValues(const SimState& s);
 // that also splits at commas keeps "12,213" one number.
 std::string MeasuredValuesTable(const SimState& s, std::string_view decimalSeparator);
 
+// The diffractogram as an instrument writes it: one row per bin, 2Theta in
+// degrees (one decimal) and the intensity (four decimals), each already
+// rounded to what the file shows. Names no reflection, so it gives nothing of
+// an unknown crystal away but the measurement.
+inline constexpr std::array<MeasuredColumn, 2> kDiffractogramColumns{{
+    {"2Theta (°)", 1},
+    {"Intensität", 4},
+}};
+std::vector<std::array<double, 2>> DiffractogramRows(const SimState& s);
+// The rows as CSV under the header, with the separators and quoting of
+// MeasuredValuesTable.
+std::string DiffractogramTable(const SimState& s, std::string_view decimalSeparator);
+
 }  // namespace kb

@@ -20,6 +20,13 @@ constexpr int kListRightMarginPx = 10;
 constexpr int kSignificantDigits = 15;  // the decimal digits a double reliably carries
 constexpr double kWidestOmegaDeg = 359.9;
 const char* const kNoReflexText = "Bragg-Bedingung nicht erfüllt";
+const char* const kLabReflexText = "Reflex in Bragg-Stellung";
+// The lab's list: wider and taller than the standard one, for the reading and
+// a verdict of up to four lines; the top right of the scene is empty there.
+constexpr float kLabListWidthWorld = 2400.0f;
+constexpr float kLabListHeightWorld = 1000.0f;
+constexpr int kLabListLines = 5;
+constexpr double kDegToRadExact = 0.017453292519943295;
 
 int Scaled(float world, float scale)
 {
@@ -138,6 +145,51 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
         "n * Lambda/d * VF = " + whole(static_cast<double>(s.VF) * s.Lambda / g.FictiveSpacing) + " Pixel");
     out.listLines.push_back("(VF = " + whole(s.VF) + " Pixel)");
     return out;
+}
+
+Readouts ComputeLabReadouts(const SimState& s, const PassGeometry& g, std::string_view sep, int omegaBoxTop,
+                            const std::vector<std::string>& listLines)
+{
+    Readouts out = ComputeReadouts(s, g, sep, omegaBoxTop);
+    out.listGeometry.width = Scaled(kLabListWidthWorld, s.ViewScale);
+    out.listGeometry.height = Scaled(kLabListHeightWorld, s.ViewScale);
+    out.listGeometry.left = RoundHalfEven(s.ViewWidth) - out.listGeometry.width - kListRightMarginPx;
+    out.listLines.clear();
+    if (!s.ShowReadouts) {
+        return out;
+    }
+    out.reflexText = g.HasReflex ? kLabReflexText : kNoReflexText;
+    out.listUpdated = true;
+    out.listLines = listLines;
+    out.listVisible = !listLines.empty();
+    return out;
+}
+
+std::string CursorReadingText(double twoThetaDeg, double lambdaPm, std::string_view sep)
+{
+    std::string text = "2Θ = " + FormatFixed(twoThetaDeg, 2, sep) + "°";
+    const double sinTheta = std::sin(twoThetaDeg / 2.0 * kDegToRadExact);
+    if (sinTheta > 0.0) {
+        text += ", d/n = " + FormatFixed(lambdaPm / (2.0 * sinTheta), 1, sep) + " pm";
+    }
+    return text;
+}
+
+ReadoutTexts PossibleLabReadoutTexts(std::string_view sep)
+{
+    ReadoutTexts texts;
+    texts.omega.push_back("Omega = " + FormatFixed(kWidestOmegaDeg, 1, sep) + "°");
+    texts.reflex = {kNoReflexText, kLabReflexText};
+    // The widest of each kind of line: a reading near the axis's start, and the
+    // lines a verdict is broken into.
+    texts.list = {CursorReadingText(0.05, kLambdaPm, sep),
+                  "88 von 88 gemessenen Spitzen erklärt,",
+                  "88 vorhergesagte fehlen",
+                  "– Messung noch nicht vollständig:",
+                  "den Kristall einmal ganz drehen",
+                  "Gelöst nach 88 Vermutungen"};
+    texts.listLineCount = kLabListLines;
+    return texts;
 }
 
 ReadoutTexts PossibleReadoutTexts(const SimState& s, std::string_view sep)

@@ -70,7 +70,18 @@ Readouts DrawScene(SimState& s, const SceneInput& input, Canvas& areaCanvas)
     ShiftedCanvas shifted(areaCanvas, g.SceneLeftPx);
     Canvas& canvas = g.SceneLeftPx > 0 ? static_cast<Canvas&>(shifted) : areaCanvas;
 
-    const DisplayFlags& flags = input.flags;
+    // An unknown crystal shows nothing of its lattice, whatever the boxes say.
+    DisplayFlags flags = input.flags;
+    if (input.lab.unknownCrystal) {
+        flags.Netzebenen = false;
+        flags.ReciprocalVector = false;
+        flags.PointMode = ReciprocalPointMode::None;
+        flags.LatticePoints = false;
+        flags.EwaldMarks = false;
+        flags.DirectAxes = false;
+        flags.CrystalVector = false;
+        flags.ReciprocalAxes = false;
+    }
     Primitives draw(s, canvas);
     PassContext ctx{s, g, flags, canvas, draw};
 
@@ -86,7 +97,11 @@ Readouts DrawScene(SimState& s, const SceneInput& input, Canvas& areaCanvas)
     if (flags.LatticePoints) {
         DrawLatticePoints(ctx);
     }
-    DrawCrystalMark(ctx);
+    if (input.lab.unknownCrystal) {
+        DrawNeutralCrystalMark(ctx);
+    } else {
+        DrawCrystalMark(ctx);
+    }
     if (g.HasReflex && flags.Netzebenen) {
         DrawLatticePlanes(ctx);
     }
@@ -121,9 +136,12 @@ Readouts DrawScene(SimState& s, const SceneInput& input, Canvas& areaCanvas)
         newPeak = AddActivePeak(s, g.TwoThetaDeg);
     }
     if (flags.DiffractogramShown) {
-        DrawDiffractogram(ctx, newPeak);
+        DrawDiffractogram(ctx, newPeak, input.lab);
     }
     canvas.Refresh();
+    if (input.lab.unknownCrystal) {
+        return ComputeLabReadouts(s, g, input.decimalSeparator, input.omegaBoxTop, input.lab.listLines);
+    }
     return ComputeReadouts(s, g, input.decimalSeparator, input.omegaBoxTop);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,13 +63,37 @@ struct Readouts {
     std::vector<std::string> listLines;
 };
 
+// What the lab adds to a pass. Everything off gives the standard picture and
+// readouts unchanged.
+struct LabOverlay {
+    // An unknown crystal: a neutral block instead of the crystal's outline, and
+    // readouts that name no reflection and no spacing.
+    bool unknownCrystal = false;
+    bool scale = false;                  // "Messskala": ticks on the 2Theta axis
+    std::optional<double> cursorDeg;     // 2Theta of the measuring cursor, 0 to 180 degrees
+    std::string cursorReading;           // drawn beside the cursor
+    std::vector<double> predictedDeg;    // 2Theta of the guessed cell's peaks, degrees
+    std::vector<std::string> listLines;  // ListBox1 of an unknown crystal
+};
+
 struct SceneInput {
     int viewWidthPx = 0;
     int viewHeightPx = 0;
     DisplayFlags flags;
     std::string decimalSeparator = ".";
     int omegaBoxTop = 0;  // current top of Edit3
+    LabOverlay lab;
 };
+
+// Where the diffractogram lies on the drawing area after a pass, px: the
+// scale's frame, for turning a pointer's place into 2Theta.
+struct PlotFrame {
+    double zeroX = 0.0;     // x of 2Theta = 0
+    double pxPerDeg = 0.0;  // along 2Theta
+    int axisY = 0;          // the row of intensity 0
+    int bandTop = 0;        // the highest row the curve can reach
+};
+PlotFrame DiffractogramFrame(const SimState& s);
 
 // The one routine that draws: redraws the whole picture from the state,
 // records the active reflex's peak and mark, and returns the readouts.

@@ -20,4 +20,17 @@ std::string DescribeScene(const SimState& s, std::string_view sep)
            "°.";
 }
 
+std::string DescribeLabScene(const SimState& s, std::string_view sep)
+{
+    std::string text =
+        "Kristall um Omega = " + FormatFixed(static_cast<double>(s.Omega) * s.RadToDeg, 0, sep) +
+        "° gedreht; ";
+    if (s.ActiveReflex < 0 || s.ActiveReflex >= s.ReflexCount) {
+        return text + "kein Reflex in Bragg-Stellung.";
+    }
+    const double theta = static_cast<double>(s.ReflexTable[static_cast<std::size_t>(s.ActiveReflex)].Theta);
+    return text + "ein Reflex in Bragg-Stellung: 2Theta = " + FormatFixed(2.0 * theta * s.RadToDeg, 1, sep) +
+           "°.";
+}
+
 }  // namespace kb

@@ -12,5 +12,8 @@ namespace kb {
 // not every tick) and the reflection in Bragg position with its angles, or
 // that none is.
 std::string DescribeScene(const SimState& s, std::string_view decimalSeparator);
+// The same for an unknown crystal: a reflection in Bragg position with its
+// 2Theta only, never its indices.
+std::string DescribeLabScene(const SimState& s, std::string_view decimalSeparator);
 
 }  // namespace kb

@@ -158,6 +158,8 @@ private slots:
     void svgKeepsShapesAndTexts();
     void pngIsThePictureTheWindowShows();
     void scaledPngHasTheScaledSize();
+    void solutionTableNeedsNoDisplay_data();
+    void solutionTableNeedsNoDisplay();
 
 private:
     QTemporaryDir dir_;
@@ -498,6 +500,48 @@ void CommandLineTest::scaledPngHasTheScaledSize()
     QCOMPARE(Program({"--experiment", "0", "--size", "1200x800", "--scale", "4", "--export", png}).exitCode,
              0);
     QCOMPARE(QImage(png).size(), QSize(4800, 3200));
+}
+
+void CommandLineTest::solutionTableNeedsNoDisplay_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("seatOne");  // empty: the code is refused
+    // 2 asin(lambda / 2d) of (0 1), (1 0), (1 1), (0 2), (1 2), worked out by hand.
+    QTest::newRow("German")
+        << "K7MX4P"
+        << "de_DE.UTF-8"
+        << "Platz 1: a = 396,5 pm, b = 538,6 pm, γ = 90,0°; 2Θ = 16,44° 22,40° 27,92° 33,24° "
+           "40,46°\n";
+    QTest::newRow("English, typed") << "k7m-x4p"
+                                    << "en_US.UTF-8"
+                                    << "Platz 1: a = 396.5 pm, b = 538.6 pm, γ = 90.0°; 2Θ = 16.44° 22.40° ";
+    QTest::newRow("confusable letter") << "K7MX4O"
+                                       << "de_DE.UTF-8"
+                                       << "";
+}
+
+void CommandLineTest::solutionTableNeedsNoDisplay()
+{
+    QFETCH(QString, code);
+    QFETCH(QString, locale);
+    QFETCH(QString, seatOne);
+    const Run run = Program({"--solution", code}, locale);
+    if (seatOne.isEmpty()) {
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.standardOutput.isEmpty());
+        QVERIFY2(run.standardError.contains(QStringLiteral("Der Klassencode „%1“ ist ungültig.").arg(code)),
+                 qPrintable(run.standardError));
+        QCOMPARE(run.standardError.count(QLatin1Char('\n')), 1);
+        return;
+    }
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.standardError.isEmpty(), qPrintable(run.standardError));
+    const QStringList lines = run.standardOutput.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(lines.first().contains(QStringLiteral("K7MX4P")));
+    QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^Platz \\d+: "))).size(), 2 * 40);
+    QVERIFY2(lines.contains(QStringLiteral("schiefwinklig")), qPrintable(run.standardOutput));
+    QVERIFY2(run.standardOutput.contains(seatOne), qPrintable(run.standardOutput));
 }
 
 QTEST_MAIN(CommandLineTest)

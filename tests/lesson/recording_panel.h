@@ -28,7 +28,11 @@ public:
     }
     int RadioItem() const override { return radio; }
     void SelectRadioItem(int item) override { radio = item; }
-    std::string ControlText(Control) const override { return edit2; }
+    std::string ControlText(Control control) const override
+    {
+        const auto it = texts.find(control);
+        return it != texts.end() ? it->second : edit2;
+    }
     void SetControlCaption(Control control, const std::string& text) override { captions[control] = text; }
     void SetWindowCaption(const std::string& text) override { caption = text; }
     void PanelChanged() override {}
@@ -53,6 +57,7 @@ public:
     std::set<Control> checked;
     int radio = 0;
     std::string edit2;
+    std::map<Control, std::string> texts;  // other edits (the lab's cell), by control
     std::map<Control, std::string> captions;
     std::string caption;
     int timerMs = 0;  // 0 while stopped

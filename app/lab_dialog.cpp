@@ -1,0 +1,123 @@
+#include "lab_dialog.h"
+
+#include <QAccessible>
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "model/unknown_crystal.h"
+
+namespace kb {
+namespace {
+
+const QColor kProblemColour(0xB0, 0x00, 0x00);
+
+}  // namespace
+
+LabDialog::LabDialog(QWidget* parent, Start start) : QDialog(parent), start_(std::move(start))
+{
+    setObjectName(QStringLiteral("LabDialog"));
+    setWindowTitle(QStringLiteral("Unbekannter Kristall"));
+
+    codeEdit = new QLineEdit(this);
+    codeEdit->setObjectName(QStringLiteral("ClassCode"));
+    codeEdit->setMaxLength(2 * kClassCodeLength);  // room for a typed hyphen or space
+    codeEdit->setAccessibleName(QStringLiteral("Klassencode"));
+    newCodeButton = new QPushButton(QStringLiteral("&Neuer Code"), this);
+    newCodeButton->setObjectName(QStringLiteral("NewCode"));
+    newCodeButton->setAutoDefault(false);
+    auto* codeRow = new QHBoxLayout;
+    codeRow->addWidget(codeEdit);
+    codeRow->addWidget(newCodeButton);
+
+    keyLabel = new QLabel(this);
+    keyLabel->setObjectName(QStringLiteral("TeacherKey"));
+    keyLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    keyLabel->hide();
+
+    seatSpin = new QSpinBox(this);
+    seatSpin->setObjectName(QStringLiteral("Seat"));
+    seatSpin->setRange(kLabFirstSeat, kLabLastSeat);
+    seatSpin->setAccessibleName(QStringLiteral("Platz"));
+
+    rectangularRadio = new QRadioButton(QStringLiteral("&rechtwinklig"), this);
+    rectangularRadio->setObjectName(QStringLiteral("Rectangular"));
+    rectangularRadio->setChecked(true);
+    obliqueRadio = new QRadioButton(QStringLiteral("&schiefwinklig"), this);
+    obliqueRadio->setObjectName(QStringLiteral("Oblique"));
+    auto* levels = new QButtonGroup(this);
+    levels->addButton(rectangularRadio);
+    levels->addButton(obliqueRadio);
+    auto* levelRow = new QHBoxLayout;
+    levelRow->addWidget(rectangularRadio);
+    levelRow->addWidget(obliqueRadio);
+
+    auto* form = new QFormLayout;
+    auto* codeLabel = new QLabel(QStringLiteral("&Klassencode:"), this);
+    codeLabel->setBuddy(codeEdit);
+    form->addRow(codeLabel, codeRow);
+    form->addRow(QString(), keyLabel);
+    form->addRow(QStringLiteral("&Platz:"), seatSpin);
+    form->addRow(QStringLiteral("Stufe:"), levelRow);
+
+    problemLabel = new QLabel(this);
+    problemLabel->setObjectName(QStringLiteral("LabProblem"));
+    QPalette palette = problemLabel->palette();
+    palette.setColor(QPalette::WindowText, kProblemColour);
+    problemLabel->setPalette(palette);
+    problemLabel->hide();
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    okButton = buttons->button(QDialogButtonBox::Ok);
+    okButton->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(problemLabel);
+    layout->addWidget(buttons);
+
+    connect(newCodeButton, &QPushButton::clicked, this, &LabDialog::NewCode);
+    connect(buttons, &QDialogButtonBox::accepted, this, &LabDialog::OkClicked);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+// The code is all a crystal depends on; the system's random source makes it.
+void LabDialog::NewCode()
+{
+    const std::string code = NewClassCode(QRandomGenerator::system()->generate64());
+    codeEdit->setText(QString::fromStdString(code));
+    keyLabel->setText(
+        QStringLiteral("Schlüssel für die Lösungen: %1").arg(QString::fromStdString(TeacherKey(code))));
+    keyLabel->show();
+    problemLabel->hide();
+}
+
+void LabDialog::OkClicked()
+{
+    const QString typed = codeEdit->text();
+    const std::optional<std::string> code = NormaliseClassCode(typed.toStdString());
+    if (!code) {
+        problemLabel->setText(QStringLiteral("Der Klassencode „%1“ ist ungültig.").arg(typed.trimmed()));
+        problemLabel->show();
+        QAccessibleEvent shown(problemLabel, QAccessible::Alert);
+        QAccessible::updateAccessibility(&shown);
+        codeEdit->setFocus();
+        return;
+    }
+    problemLabel->hide();
+    codeEdit->setText(QString::fromStdString(*code));
+    accept();
+    start_(LabChoice{*code, seatSpin->value(),
+                     obliqueRadio->isChecked() ? LabLevel::Oblique : LabLevel::Rectangular});
+}
+
+}  // namespace kb

@@ -1,0 +1,292 @@
+// The diffraction lab: an unknown crystal to measure, the measuring cursor on
+// the diffractogram and the check of a guessed cell.
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <locale>
+#include <sstream>
+
+#include "model/diffractogram.h"
+#include "model/peak_match.h"
+#include "model/rotation.h"
+#include "render/readouts.h"
+#include "render/scene_description.h"
+#include "session.h"
+
+namespace kb {
+namespace {
+
+// The lab's panel: the rotation without "nächsterReflex", both beams, the
+// angles, the diffractogram shown and the Ewald circle drawn, its group hidden,
+// readouts on and no index labels. Nothing of the lattice.
+constexpr std::array<FeatureCode, 16> kLabCodes{0, 1, 2, 3, 4, 19, 37, 38, 39, 35, 36, 13, 20, 28, 40, 41};
+
+const char* const kGuessTitle = "Vermutung prüfen";
+const char* const kCrystalHiddenMessage =
+    "Im Labor bleibt der Kristall unbekannt; ein anderer Kristall geht nach dem Start eines Experiments.";
+
+constexpr double kFullAngleDeg = 180.0;
+constexpr double kReadingStepDeg = 0.01;  // the reading's last digit
+// A bin counts as a peak's top above this share of a lone peak's height: far
+// below any peak, far above the rounding of empty bins.
+constexpr double kPeakTopShare = 0.01;
+
+double OnGrid(double deg, double step)
+{
+    return std::clamp(std::round(deg / step) * step, 0.0, kFullAngleDeg);
+}
+
+// A number as typed, with a comma or a point; nothing else may follow.
+std::optional<float> ParseTyped(std::string text)
+{
+    std::replace(text.begin(), text.end(), ',', '.');
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    double value = 0.0;
+    if (!(in >> value) || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    in >> std::ws;
+    return in.eof() ? std::optional<float>(static_cast<float>(value)) : std::nullopt;
+}
+
+std::string Plural(int count, const char* one, const char* many)
+{
+    return std::to_string(count) + (count == 1 ? one : many);
+}
+
+std::string VerdictText(const GuessVerdict& v, int guesses)
+{
+    if (v.solved) {
+        return "Gelöst nach " + Plural(guesses, " Vermutung", " Vermutungen");
+    }
+    std::string text =
+        std::to_string(v.explained) + " von " + std::to_string(v.measured) + " gemessenen Spitzen erklärt, ";
+    text += v.missing == 0 ? "keine vorhergesagte fehlt"
+                           : Plural(v.missing, " vorhergesagte fehlt", " vorhergesagte fehlen");
+    if (!v.complete) {
+        text += " – Messung noch nicht vollständig: den Kristall einmal ganz drehen";
+    }
+    return text;
+}
+
+// The verdict as the list shows it: broken after its commas and colon and
+// before its dash, so that each part fits the box.
+std::vector<std::string> VerdictLines(const std::string& verdict)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < verdict.size(); ++i) {
+        const std::string_view rest = std::string_view(verdict).substr(i);
+        if (rest.starts_with(" – ")) {
+            lines.push_back(line);
+            line.clear();
+            continue;  // the dash starts the next line
+        }
+        line += verdict[i];
+        if ((verdict[i] == ',' || verdict[i] == ':') && rest.size() > 1 && rest[1] == ' ') {
+            lines.push_back(line);
+            line.clear();
+            ++i;
+        }
+    }
+    if (!line.empty()) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+void Session::StartLab(const LabChoice& choice)
+{
+    const std::optional<std::string> code = NormaliseClassCode(choice.code);
+    if (!code) {
+        return;  // the front ends check the code before
+    }
+    FormActivate();
+    if (!inLab_) {
+        crystalBeforeLab_ = state_.Crystal;
+        scaleBeforeLab_ = measureScale_;
+    }
+    // In the lab before the first pass, so that none names the crystal.
+    inLab_ = true;
+    lab_ = LabChoice{*code, std::clamp(choice.seat, kLabFirstSeat, kLabLastSeat), choice.level};
+    measureScale_ = true;
+    cursorDeg_.reset();
+    predictedDeg_.clear();
+    verdict_.clear();
+    guessCount_ = 0;
+    ChangeCrystal(state_, UnknownCrystal(lab_.code, lab_.seat, lab_.level));
+    state_.ExperimentTitle =
+        "Unbekannter Kristall (Code " + lab_.code + ", Platz " + std::to_string(lab_.seat) + ")";
+    SetCaption(state_.ExperimentTitle);
+    state_.Omega = 0.0f;
+    state_.ActiveReflex = -1;
+    ApplyFeatures(kLabCodes);
+    panel_.ShowControl(Control::GroupBox8, true);
+    panel_.PanelChanged();
+    ResetToGroundPosition(state_);
+    ClearDiffractogram();
+}
+
+void Session::LeaveLab()
+{
+    if (!inLab_) {
+        return;
+    }
+    inLab_ = false;
+    measureScale_ = scaleBeforeLab_;
+    cursorDeg_.reset();
+    predictedDeg_.clear();
+    verdict_.clear();
+    guessCount_ = 0;
+    ChangeCrystal(state_, crystalBeforeLab_);
+}
+
+LabOverlay Session::MakeLabOverlay(const std::string& decimalSeparator) const
+{
+    LabOverlay lab;
+    lab.unknownCrystal = inLab_;
+    lab.scale = measureScale_;
+    lab.cursorDeg = CursorDeg();
+    if (lab.cursorDeg) {
+        lab.cursorReading = CursorReadingText(*lab.cursorDeg, state_.Crystal.Lambda, decimalSeparator);
+    }
+    if (inLab_) {
+        lab.predictedDeg = predictedDeg_;
+        if (!lab.cursorReading.empty()) {
+            lab.listLines.push_back(lab.cursorReading);
+        }
+        for (std::string& line : VerdictLines(verdict_)) {
+            lab.listLines.push_back(std::move(line));
+        }
+    }
+    return lab;
+}
+
+CrystalCheck Session::RefuseInLab() const
+{
+    CrystalCheck check;
+    check.message = kCrystalHiddenMessage;
+    return check;
+}
+
+void Session::SetMeasureScale(bool on)
+{
+    measureScale_ = on;
+    DrawScene();
+}
+
+std::optional<double> Session::CursorDeg() const
+{
+    return measureScale_ ? cursorDeg_ : std::nullopt;
+}
+
+std::string Session::CursorReading() const
+{
+    const std::optional<double> deg = CursorDeg();
+    return deg ? CursorReadingText(*deg, state_.Crystal.Lambda, panel_.DecimalSeparator()) : std::string();
+}
+
+void Session::SetCursor(double deg)
+{
+    cursorDeg_ = OnGrid(deg, kReadingStepDeg);
+}
+
+bool Session::PointerAt(int x, int y)
+{
+    if (!initialised_ || !measureScale_ || !panel_.IsChecked(Control::CheckBox2)) {
+        return false;
+    }
+    const PlotFrame frame = DiffractogramFrame(state_);
+    if (y < frame.bandTop || y >= RoundHalfEven(state_.ViewHeight)) {
+        return false;
+    }
+    // A pixel is a third of a degree wide at the usual size: the pointer
+    // lands on the arrow keys' grid.
+    const double deg = OnGrid((x - frame.zeroX) / frame.pxPerDeg, kCursorStepDeg);
+    if (cursorDeg_ == deg) {
+        return false;
+    }
+    SetCursor(deg);
+    DrawScene();
+    return true;
+}
+
+void Session::MoveCursor(double deltaDeg)
+{
+    if (!measureScale_) {
+        return;
+    }
+    SetCursor(cursorDeg_.value_or(0.0) + deltaDeg);
+    DrawScene();
+}
+
+void Session::Button10Click()
+{
+    // The top of a recorded peak as the curve shows it: the highest bin,
+    // refined by the parabola through it and its neighbours, so that
+    // overlapping peaks give the top of their sum.
+    const auto& bins = state_.Diffractogram;
+    const double from = cursorDeg_.value_or(0.0);
+    std::optional<double> best;
+    for (std::size_t i = 1; i + 1 < bins.size(); ++i) {
+        const double left = bins[i - 1];
+        const double mid = bins[i];
+        const double right = bins[i + 1];
+        if (mid <= kPeakTopShare * kPeakHeight || mid < left || mid <= right) {
+            continue;
+        }
+        const double curvature = left - 2.0 * mid + right;
+        const double offset = curvature < 0.0 ? 0.5 * (left - right) / curvature : 0.0;
+        const double deg = (static_cast<double>(i) + offset) * static_cast<double>(kBinWidthDeg);
+        if (!best || std::fabs(deg - from) < std::fabs(*best - from)) {
+            best = deg;
+        }
+    }
+    if (!best) {
+        return;
+    }
+    measureScale_ = true;
+    SetCursor(*best);
+    DrawScene();
+}
+
+void Session::Button11Click()
+{
+    if (!inLab_) {
+        return;
+    }
+    // A field that holds no number is out of range like one that holds too
+    // big a number: the crystal dialog's message names it.
+    const auto typed = [this](Control edit) {
+        return ParseTyped(panel_.ControlText(edit)).value_or(std::numeric_limits<float>::quiet_NaN());
+    };
+    const CrystalParams guess{typed(Control::Edit5), typed(Control::Edit6), typed(Control::Edit7),
+                              kLabLambdaPm};
+    if (const CrystalCheck check = CheckCrystal(guess); !check.accepted) {
+        panel_.ShowMessage(kGuessTitle, check.message);
+        return;
+    }
+    ++guessCount_;
+    const std::vector<double> measured = MeasuredPeaks(state_);
+    const GuessVerdict verdict = CompareGuess(measured, MeasurementComplete(state_), guess);
+    predictedDeg_ = DistinctPeaks(guess);
+    verdict_ = VerdictText(verdict, guessCount_);
+    DrawScene();
+}
+
+std::string Session::SceneDescription() const
+{
+    const std::string sep = panel_.DecimalSeparator();
+    std::string text = inLab_ ? DescribeLabScene(state_, sep) : DescribeScene(state_, sep);
+    if (const std::string reading = CursorReading(); !reading.empty()) {
+        text += " Messcursor: " + reading + ".";
+    }
+    return text;
+}
+
+}  // namespace kb
