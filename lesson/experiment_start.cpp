@@ -1,4 +1,5 @@
 #include "experiments.h"
+#include "model/catalogue.h"
 #include "model/rotation.h"
 #include "session.h"
 
@@ -10,14 +11,14 @@ void Session::Button9Click()
     const std::optional<std::int32_t> number = ParseExperimentNumber(typed);
     if (!number) {
         // The front end shows the typed text literally, never as markup.
-        panel_.ShowMessage(kExperimentMessageTitle, "Experiment " + typed + " existiert nicht.");
+        panel_.ShowMessage(Tr("core", kExperimentMessageTitle), TrArgs("core", "Experiment %1 existiert nicht.", {typed}));
         return;
     }
     const Experiment* experiment =
         (*number >= kLowestExperiment && *number <= kHighestExperiment) ? FindExperiment(*number) : nullptr;
     if (experiment == nullptr) {
         // A rejected number leaves the lesson, the crystal and the picture as they are.
-        SetCaption("Unbekanntes Experiment");
+        SetCaptionFrom([] { return Tr("core", "Unbekanntes Experiment"); });
         return;
     }
     // Leaving the lab brings back the crystal chosen before it.
@@ -54,9 +55,12 @@ void Session::Button9Click()
                 break;
         }
     }
-    state_.ExperimentTitle =
-        "Experiment " + std::to_string(experiment->number) + ": " + std::string(experiment->title);
-    SetCaption(state_.ExperimentTitle);
+    SetCaptionFrom(
+        [experiment] {
+            return TrArgs("core", "Experiment %1: %2",
+                          {std::to_string(experiment->number), Tr("core", experiment->title)});
+        },
+        true);
     DrawScene();
 }
 

@@ -2,6 +2,7 @@
 // the diffractogram and the check of a guessed cell.
 
 #include <algorithm>
+#include "model/catalogue.h"
 #include <array>
 #include <cmath>
 #include <limits>
@@ -52,22 +53,19 @@ std::optional<float> ParseTyped(std::string text)
     return in.eof() ? std::optional<float>(static_cast<float>(value)) : std::nullopt;
 }
 
-std::string Plural(int count, const char* one, const char* many)
-{
-    return std::to_string(count) + (count == 1 ? one : many);
-}
-
 std::string VerdictText(const GuessVerdict& v, int guesses)
 {
     if (v.solved) {
-        return "Gelöst nach " + Plural(guesses, " Vermutung", " Vermutungen");
+        return TrArgs("core", guesses == 1 ? "Gelöst nach %1 Vermutung" : "Gelöst nach %1 Vermutungen",
+                      {std::to_string(guesses)});
     }
-    std::string text =
-        std::to_string(v.explained) + " von " + std::to_string(v.measured) + " gemessenen Spitzen erklärt, ";
-    text += v.missing == 0 ? "keine vorhergesagte fehlt"
-                           : Plural(v.missing, " vorhergesagte fehlt", " vorhergesagte fehlen");
+    std::string text = TrArgs("core", "%1 von %2 gemessenen Spitzen erklärt, ",
+                              {std::to_string(v.explained), std::to_string(v.measured)});
+    text += v.missing == 0 ? Tr("core", "keine vorhergesagte fehlt")
+                           : TrArgs("core", v.missing == 1 ? "%1 vorhergesagte fehlt" : "%1 vorhergesagte fehlen",
+                                    {std::to_string(v.missing)});
     if (!v.complete) {
-        text += " – Messung noch nicht vollständig: den Kristall einmal ganz drehen";
+        text += Tr("core", " – Messung noch nicht vollständig: den Kristall einmal ganz drehen");
     }
     return text;
 }
@@ -118,11 +116,14 @@ void Session::StartLab(const LabChoice& choice)
     cursorDeg_.reset();
     predictedDeg_.clear();
     verdict_.clear();
+    lastVerdict_.reset();
     guessCount_ = 0;
     ChangeCrystal(state_, UnknownCrystal(lab_.code, lab_.seat, lab_.level));
-    state_.ExperimentTitle =
-        "Unbekannter Kristall (Code " + lab_.code + ", Platz " + std::to_string(lab_.seat) + ")";
-    SetCaption(state_.ExperimentTitle);
+    SetCaptionFrom(
+        [this] {
+            return TrArgs("core", "Unbekannter Kristall (Code %1, Platz %2)", {lab_.code, std::to_string(lab_.seat)});
+        },
+        true);
     state_.Omega = 0.0f;
     state_.ActiveReflex = -1;
     ApplyFeatures(kLabCodes);
@@ -170,7 +171,7 @@ LabOverlay Session::MakeLabOverlay(const std::string& decimalSeparator) const
 CrystalCheck Session::RefuseInLab() const
 {
     CrystalCheck check;
-    check.message = kCrystalHiddenMessage;
+    check.message = Tr("core", kCrystalHiddenMessage);
     return check;
 }
 
@@ -268,15 +269,23 @@ void Session::Button11Click()
     const CrystalParams guess{typed(Control::Edit5), typed(Control::Edit6), typed(Control::Edit7),
                               kLabLambdaPm};
     if (const CrystalCheck check = CheckCrystal(guess); !check.accepted) {
-        panel_.ShowMessage(kGuessTitle, check.message);
+        panel_.ShowMessage(Tr("core", kGuessTitle), check.message);
         return;
     }
     ++guessCount_;
     const std::vector<double> measured = MeasuredPeaks(state_);
     const GuessVerdict verdict = CompareGuess(measured, MeasurementComplete(state_), guess);
     predictedDeg_ = DistinctPeaks(guess);
+    lastVerdict_ = verdict;
     verdict_ = VerdictText(verdict, guessCount_);
     DrawScene();
+}
+
+void Session::RetranslateVerdict()
+{
+    if (lastVerdict_) {
+        verdict_ = VerdictText(*lastVerdict_, guessCount_);
+    }
 }
 
 std::string Session::SceneDescription() const
@@ -284,7 +293,7 @@ std::string Session::SceneDescription() const
     const std::string sep = panel_.DecimalSeparator();
     std::string text = inLab_ ? DescribeLabScene(state_, sep) : DescribeScene(state_, sep);
     if (const std::string reading = CursorReading(); !reading.empty()) {
-        text += " Messcursor: " + reading + ".";
+        text += TrArgs("core", " Messcursor: %1.", {reading});
     }
     return text;
 }

@@ -1,4 +1,5 @@
 #include "session.h"
+#include "model/catalogue.h"
 
 #include <utility>
 
@@ -35,7 +36,7 @@ Session::Session(Panel& panel, TextMetrics& metrics)
       edit4PlacedForWidth_(panel.ViewWidth()),
       edit4PlacedForHeight_(panel.ViewHeight())
 {
-    SetCaption(kNoExperimentCaption);
+    SetCaptionFrom([] { return Tr("core", kNoExperimentCaption); });
 }
 
 void Session::Check(Control box, bool checked)
@@ -182,14 +183,14 @@ void Session::StartRotation()
     panel_.StartTimer(static_cast<int>(state_.TimerInterval));
     timerIntervalMs_ = state_.TimerInterval;
     timerRunning_ = true;
-    panel_.SetControlCaption(Control::Button3, "Stop");
+    panel_.SetControlCaption(Control::Button3, Tr("core", "Stop"));
 }
 
 void Session::StopRotation()
 {
     panel_.StopTimer();
     timerRunning_ = false;
-    panel_.SetControlCaption(Control::Button3, "Start");
+    panel_.SetControlCaption(Control::Button3, Tr("core", "Start"));
 }
 
 // The toggle follows the timer, so its caption never disagrees with it.
@@ -264,12 +265,48 @@ CrystalCheck Session::ApplyCrystal(const CrystalParams& crystal)
         return check;
     }
     StopRotation();
-    SetCaption(captionBase_);
+    ShowCaption(captionBase_);
     DrawScene();
     return check;
 }
 
+void Session::SetCaptionFrom(std::function<std::string()> text, bool isTitle)
+{
+    captionText_ = std::move(text);
+    captionIsTitle_ = isTitle;
+    const std::string base = captionText_();
+    if (isTitle) {
+        state_.ExperimentTitle = base;
+    }
+    ShowCaption(base);
+}
+
 void Session::SetCaption(const std::string& base)
+{
+    captionText_ = nullptr;
+    ShowCaption(base);
+}
+
+bool Session::SetLanguage(std::string_view code)
+{
+    if (!kb::SetLanguage(code)) {
+        return false;
+    }
+    if (captionText_) {
+        const std::string base = captionText_();
+        if (captionIsTitle_) {
+            state_.ExperimentTitle = base;
+        }
+        ShowCaption(base);
+    }
+    panel_.SetControlCaption(Control::Button3, Tr("core", timerRunning_ ? "Stop" : "Start"));
+    RetranslateVerdict();
+    fontsFitForWidth_ = -1;  // other words, other widths
+    DrawScene();
+    return true;
+}
+
+void Session::ShowCaption(const std::string& base)
 {
     captionBase_ = base;
     // The lab's crystal is the one thing its caption must not tell.

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "feature_codes.h"
 #include "model/crystal_choice.h"
+#include "model/peak_match.h"
 #include "model/sim_state.h"
 #include "model/unknown_crystal.h"
 #include "panel.h"
@@ -69,6 +72,10 @@ public:
     // The window caption: `base`, followed by the crystal's parameters while
     // a crystal other than the standard is in use.
     void SetCaption(const std::string& base);
+    // The language of every core text (a code of AvailableLanguages): the
+    // caption, Button3, the readouts and the verdict in it at once; lesson,
+    // crystal, Omega and the recorded peaks stay. False for an unknown code.
+    bool SetLanguage(std::string_view code);
     const std::string& CaptionBase() const { return captionBase_; }
 
     // Handlers, named after the control and the event.
@@ -116,6 +123,11 @@ public:
 
 private:
     void Check(Control box, bool checked);
+    // The caption from `text`, composed again in a new language; `isTitle`:
+    // it is the lesson's title (SimState::ExperimentTitle) too.
+    void SetCaptionFrom(std::function<std::string()> text, bool isTitle = false);
+    void ShowCaption(const std::string& base);
+    void RetranslateVerdict();
     void LeaveLab();
     CrystalCheck RefuseInLab() const;
     LabOverlay MakeLabOverlay(const std::string& decimalSeparator) const;
@@ -129,6 +141,8 @@ private:
     RecordingCanvas canvas_;
     DrawList latest_;
     std::string captionBase_;
+    std::function<std::string()> captionText_;
+    bool captionIsTitle_ = false;
     bool initialised_ = false;
     bool initRan_ = false;
     int scenePassCount_ = 0;
@@ -151,6 +165,7 @@ private:
     std::optional<double> cursorDeg_;
     std::vector<double> predictedDeg_;  // peaks of the last guessed cell
     std::string verdict_;
+    std::optional<GuessVerdict> lastVerdict_;
     int guessCount_ = 0;
 };
 

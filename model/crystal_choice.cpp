@@ -1,4 +1,5 @@
 #include "crystal_choice.h"
+#include "model/catalogue.h"
 
 #include "diffractogram.h"
 #include "reflex_table.h"
@@ -19,13 +20,13 @@ std::string RangeMessage(CrystalField field)
 {
     switch (field) {
         case CrystalField::LatticeA:
-            return "a muss zwischen 100 und 1000 pm liegen.";
+            return Tr("core", "a muss zwischen 100 und 1000 pm liegen.");
         case CrystalField::LatticeB:
-            return "b muss zwischen 100 und 1000 pm liegen.";
+            return Tr("core", "b muss zwischen 100 und 1000 pm liegen.");
         case CrystalField::Gamma:
-            return "γ muss zwischen 60° und 150° liegen.";
+            return Tr("core", "γ muss zwischen 60° und 150° liegen.");
         case CrystalField::Lambda:
-            return "λ muss zwischen 50 und 500 pm liegen.";
+            return Tr("core", "λ muss zwischen 50 und 500 pm liegen.");
     }
     return {};
 }
@@ -70,8 +71,8 @@ CrystalCheck CheckCrystal(const CrystalParams& typed)
     SetCrystalConstants(probe);
     check.reflexCount = CountReflexes(probe);
     if (check.reflexCount > kMaxReflexCount) {
-        check.message = "Diese Wahl ergäbe " + std::to_string(check.reflexCount) + " Reflexe; höchstens " +
-                        std::to_string(kMaxReflexCount) + " sind möglich.";
+        check.message = TrArgs("core", "Diese Wahl ergäbe %1 Reflexe; höchstens %2 sind möglich.",
+                               {std::to_string(check.reflexCount), std::to_string(kMaxReflexCount)});
         return check;
     }
     check.accepted = true;

@@ -1,4 +1,5 @@
 #include "unknown_crystal.h"
+#include "model/catalogue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -303,14 +304,16 @@ bool IsSolvableLabCrystal(const CrystalParams& crystal, LabLevel level)
 
 std::string SolutionTable(std::string_view code, std::string_view decimalSeparator)
 {
-    std::string table = "Lösungen zum Klassencode " + NormaliseClassCode(code).value_or(std::string(code)) +
-                        " (λ = " + Fixed(AsTyped(kLabLambdaPm), 3, decimalSeparator) + " pm)\n";
+    std::string table = TrArgs("core", "Lösungen zum Klassencode %1 (λ = %2 pm)",
+                               {NormaliseClassCode(code).value_or(std::string(code)),
+                                Fixed(AsTyped(kLabLambdaPm), 3, decimalSeparator)}) +
+                        "\n";
     for (const LabLevel level : {LabLevel::Rectangular, LabLevel::Oblique}) {
-        table += level == LabLevel::Rectangular ? "\nrechtwinklig\n" : "\nschiefwinklig\n";
+        table += "\n" + Tr("core", level == LabLevel::Rectangular ? "rechtwinklig" : "schiefwinklig") + "\n";
         const std::vector<SeatCrystal> seats = SeatCrystals(code, level, kLabLastSeat);
         for (std::size_t i = 0; i < seats.size(); ++i) {
             const CrystalParams& c = seats[i].crystal;
-            table += "Platz " + std::to_string(kLabFirstSeat + static_cast<int>(i)) +
+            table += TrArgs("core", "Platz %1", {std::to_string(kLabFirstSeat + static_cast<int>(i))}) +
                      ": a = " + Fixed(AsTyped(c.LatticeA), 1, decimalSeparator) +
                      " pm, b = " + Fixed(AsTyped(c.LatticeB), 1, decimalSeparator) +
                      " pm, γ = " + Fixed(AsTyped(c.GammaDeg), 1, decimalSeparator) + "°; 2Θ =";

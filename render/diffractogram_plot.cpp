@@ -1,4 +1,5 @@
 #include <algorithm>
+#include "model/catalogue.h"
 #include <cmath>
 #include <string>
 
@@ -172,10 +173,10 @@ void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak, const LabOver
     const int labelY = s.BaseY - RoundHalfEven(static_cast<double>(kPlotBaselineWorld) * scale);
     canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelZeroXWorld) * scale), labelY, "0°");
     if (lab.scale) {
-        const std::string_view caption = "2 Theta";
+        const std::string caption = Tr("core", "2 Theta");
         canvas.TextOut(screenX(kScaleCaptionDeg) - canvas.TextWidth(caption) / 2, labelY, caption);
     } else {
-        canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelMiddleXWorld) * scale), labelY, "2 Theta");
+        canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelMiddleXWorld) * scale), labelY, Tr("core", "2 Theta"));
     }
     canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelEndXWorld) * scale), labelY, "180°");
     if (lab.scale || !lab.predictedDeg.empty()) {

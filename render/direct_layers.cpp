@@ -1,4 +1,5 @@
 #include <array>
+#include "model/catalogue.h"
 #include <cmath>
 
 #include "layers.h"
@@ -44,16 +45,16 @@ void DrawDiffractedBeam(PassContext& ctx)
                                           Single(static_cast<double>(s.DiffractedBeamLength) * g.SinTwoTheta));
     ctx.draw.DrawArrow(BeamToPixels(s, MakePoint(0, 0)), BeamToPixels(s, diffractedEnd));
     if (ctx.flags.TwoThetaArc) {
-        ctx.draw.DrawBeamArc(g.BeamAxisPoint, diffractedEnd, "2Theta", kTwoThetaArcRadiusWorld,
+        ctx.draw.DrawBeamArc(g.BeamAxisPoint, diffractedEnd, Tr("core", "2Theta"), kTwoThetaArcRadiusWorld,
                              kArcLabelHeightWorld);
     }
     if (ctx.flags.ThetaArcs) {
-        ctx.draw.DrawBeamArc(g.BeamAxisPoint, g.ThetaPoint, "Theta", kThetaArcInnerRadiusWorld,
+        ctx.draw.DrawBeamArc(g.BeamAxisPoint, g.ThetaPoint, Tr("core", "Theta"), kThetaArcInnerRadiusWorld,
                              kArcLabelHeightWorld);
-        ctx.draw.DrawBeamArc(g.ThetaPoint, diffractedEnd, "Theta", kThetaArcOuterRadiusWorld,
+        ctx.draw.DrawBeamArc(g.ThetaPoint, diffractedEnd, Tr("core", "Theta"), kThetaArcOuterRadiusWorld,
                              kArcLabelHeightWorld);
         ctx.draw.DrawRedArc(s.CrystalPixel, g.SourcePixel, g.BackThetaPixel,
-                            Single(static_cast<double>(kRedArcRadiusFactor) * s.VF), "Theta");
+                            Single(static_cast<double>(kRedArcRadiusFactor) * s.VF), Tr("core", "Theta"));
         ctx.canvas.SetPenColour(kBlack);
         ctx.canvas.SetPenWidth(1);
         ctx.canvas.SetPenStyle(PenStyle::Dot);
@@ -64,7 +65,7 @@ void DrawDiffractedBeam(PassContext& ctx)
 void DrawOmegaArc(PassContext& ctx)
 {
     ctx.canvas.SetPenWidth(1);
-    ctx.draw.DrawBeamArc(ctx.g.BeamAxisPoint, ctx.g.OmegaPoint, "Omega", kOmegaArcRadiusWorld,
+    ctx.draw.DrawBeamArc(ctx.g.BeamAxisPoint, ctx.g.OmegaPoint, Tr("core", "Omega"), kOmegaArcRadiusWorld,
                          kArcLabelHeightWorld);
     ctx.canvas.SetPenColour(kBlack);
     ctx.canvas.SetPenWidth(1);

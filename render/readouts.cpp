@@ -1,4 +1,5 @@
 #include "readouts.h"
+#include "model/catalogue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +22,28 @@ constexpr int kSignificantDigits = 15;  // the decimal digits a double reliably 
 constexpr double kWidestOmegaDeg = 359.9;
 const char* const kNoReflexText = "Bragg-Bedingung nicht erfüllt";
 const char* const kLabReflexText = "Reflex in Bragg-Stellung";
+
+// The widest lines a verdict of the lab breaks into (VerdictLines in the
+// lesson): its counts with two digits, the incomplete tail cut after its colon.
+std::vector<std::string> WidestVerdictLines()
+{
+    std::vector<std::string> lines;
+    std::string counts = TrArgs("core", "%1 von %2 gemessenen Spitzen erklärt, ", {"88", "88"});
+    while (!counts.empty() && counts.back() == ' ') {
+        counts.pop_back();
+    }
+    lines.push_back(counts);
+    lines.push_back(TrArgs("core", "%1 vorhergesagte fehlen", {"88"}));
+    std::string tail = Tr("core", " – Messung noch nicht vollständig: den Kristall einmal ganz drehen");
+    tail.erase(0, tail.find_first_not_of(' '));
+    const std::size_t colon = tail.find(": ");
+    lines.push_back(tail.substr(0, colon == std::string::npos ? tail.size() : colon + 1));
+    if (colon != std::string::npos) {
+        lines.push_back(tail.substr(colon + 2));
+    }
+    lines.push_back(TrArgs("core", "Gelöst nach %1 Vermutungen", {"88"}));
+    return lines;
+}
 // The lab's list: wider and taller than the standard one, for the reading and
 // a verdict of up to four lines; the top right of the scene is empty there.
 constexpr float kLabListWidthWorld = 2400.0f;
@@ -104,7 +127,7 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
     out.fontHeight = Scaled(kReadoutFontWorld, scale);
     out.omegaWidth = Scaled(kOmegaBoxWidthWorld, scale);
     out.omegaHeight = Scaled(kOmegaBoxHeightWorld, scale);
-    out.omegaText = "Omega = " + FormatFixed(static_cast<double>(s.Omega) * s.RadToDeg, 1, sep) + "°";
+    out.omegaText = Tr("core", "Omega") + " = " + FormatFixed(static_cast<double>(s.Omega) * s.RadToDeg, 1, sep) + "°";
     out.reflexGeometry =
         BoxGeometry{out.omegaWidth, omegaBoxTop, Scaled(kReflexBoxWidthWorld, scale), out.omegaHeight};
     out.listGeometry.width = Scaled(kListWidthWorld, scale);
@@ -117,12 +140,12 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
     out.reflexVisible = true;
     out.reflexTextChanged = true;
     if (!g.HasReflex) {
-        out.reflexText = kNoReflexText;
+        out.reflexText = Tr("core", kNoReflexText);
     } else {
         out.reflexPlaced = true;
         const auto whole = [&](float v) { return FormatFixed(v, 0, sep); };
-        out.reflexText = "Reflex " + whole(g.H) + " " + whole(g.K) + " 0 (= " + whole(g.Order) +
-                         ". Ordnung von " + whole(g.PlaneH) + " " + whole(g.PlaneK) + " 0)";
+        out.reflexText = TrArgs("core", "Reflex %1 %2 0 (= %3. Ordnung von %4 %5 0)",
+                                {whole(g.H), whole(g.K), whole(g.Order), whole(g.PlaneH), whole(g.PlaneK)});
     }
     out.listUpdated = true;
     if (!g.HasReflex) {
@@ -138,12 +161,12 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
     out.listLines.push_back("d(" + whole(g.PlaneH) + whole(g.PlaneK) + "0) = " + tenth(g.PlaneSpacing) +
                             " pm");
     if (g.Order > 1.0f) {
-        out.listLines.push_back("fiktiv: d(" + whole(g.H) + whole(g.K) + "0) = " + tenth(g.FictiveSpacing) +
-                                " pm");
+        out.listLines.push_back(Tr("core", "fiktiv") + ": d(" + whole(g.H) + whole(g.K) +
+                                "0) = " + tenth(g.FictiveSpacing) + " pm");
     }
-    out.listLines.push_back(
-        "n * Lambda/d * VF = " + whole(static_cast<double>(s.VF) * s.Lambda / g.FictiveSpacing) + " Pixel");
-    out.listLines.push_back("(VF = " + whole(s.VF) + " Pixel)");
+    out.listLines.push_back(TrArgs("core", "n * Lambda/d * VF = %1 Pixel",
+                                   {whole(static_cast<double>(s.VF) * s.Lambda / g.FictiveSpacing)}));
+    out.listLines.push_back(TrArgs("core", "(VF = %1 Pixel)", {whole(s.VF)}));
     return out;
 }
 
@@ -158,7 +181,7 @@ Readouts ComputeLabReadouts(const SimState& s, const PassGeometry& g, std::strin
     if (!s.ShowReadouts) {
         return out;
     }
-    out.reflexText = g.HasReflex ? kLabReflexText : kNoReflexText;
+    out.reflexText = Tr("core", g.HasReflex ? kLabReflexText : kNoReflexText);
     out.listUpdated = true;
     out.listLines = listLines;
     out.listVisible = !listLines.empty();
@@ -178,16 +201,12 @@ std::string CursorReadingText(double twoThetaDeg, double lambdaPm, std::string_v
 ReadoutTexts PossibleLabReadoutTexts(std::string_view sep)
 {
     ReadoutTexts texts;
-    texts.omega.push_back("Omega = " + FormatFixed(kWidestOmegaDeg, 1, sep) + "°");
-    texts.reflex = {kNoReflexText, kLabReflexText};
+    texts.omega.push_back(Tr("core", "Omega") + " = " + FormatFixed(kWidestOmegaDeg, 1, sep) + "°");
+    texts.reflex = {Tr("core", kNoReflexText), Tr("core", kLabReflexText)};
     // The widest of each kind of line: a reading near the axis's start, and the
     // lines a verdict is broken into.
-    texts.list = {CursorReadingText(0.05, kLambdaPm, sep),
-                  "88 von 88 gemessenen Spitzen erklärt,",
-                  "88 vorhergesagte fehlen",
-                  "– Messung noch nicht vollständig:",
-                  "den Kristall einmal ganz drehen",
-                  "Gelöst nach 88 Vermutungen"};
+    texts.list = WidestVerdictLines();
+    texts.list.insert(texts.list.begin(), CursorReadingText(0.05, kLambdaPm, sep));
     texts.listLineCount = kLabListLines;
     return texts;
 }
@@ -195,8 +214,8 @@ ReadoutTexts PossibleLabReadoutTexts(std::string_view sep)
 ReadoutTexts PossibleReadoutTexts(const SimState& s, std::string_view sep)
 {
     ReadoutTexts texts;
-    texts.omega.push_back("Omega = " + FormatFixed(kWidestOmegaDeg, 1, sep) + "°");
-    texts.reflex.push_back(kNoReflexText);
+    texts.omega.push_back(Tr("core", "Omega") + " = " + FormatFixed(kWidestOmegaDeg, 1, sep) + "°");
+    texts.reflex.push_back(Tr("core", kNoReflexText));
     // Each reflection as a pass at this size would show it.
     SimState probe = s;
     probe.ShowReadouts = true;

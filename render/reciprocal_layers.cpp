@@ -1,4 +1,5 @@
 #include <algorithm>
+#include "model/catalogue.h"
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -206,7 +207,7 @@ void DrawReciprocalScatteringVector(PassContext& ctx)
     }
     ctx.draw.DrawLabelledArc(corner, s.ReciprocalOrigin, rayEnd, radius,
                              Single(static_cast<double>(kThetaConstructionLabelWorld) * s.ViewScale),
-                             "Theta");
+                             Tr("core", "Theta"));
 }
 
 void DrawReciprocalAxes(PassContext& ctx)
