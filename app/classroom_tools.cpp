@@ -21,6 +21,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "app_language.h"
 #include "command_line.h"
 #include "crystal_dialog.h"
 #include "diffractogram_export.h"
@@ -75,18 +76,14 @@ qreal AskPictureScale(QWidget* parent, QSize view, qreal screenRatio)
             break;
         }
         factors.append(factor);
-        items.append(factor == 1 ? QStringLiteral("wie auf dem Bildschirm: %1 × %2 Pixel")
-                                       .arg(pixels.width())
-                                       .arg(pixels.height())
-                                 : QStringLiteral("%1-fach: %2 × %3 Pixel")
-                                       .arg(factor)
-                                       .arg(pixels.width())
-                                       .arg(pixels.height()));
+        items.append(
+            factor == 1
+                ? AppText("wie auf dem Bildschirm: %1 × %2 Pixel").arg(pixels.width()).arg(pixels.height())
+                : AppText("%1-fach: %2 × %3 Pixel").arg(factor).arg(pixels.width()).arg(pixels.height()));
     }
     bool ok = false;
-    const QString chosen =
-        QInputDialog::getItem(parent, QStringLiteral("Bild speichern"),
-                              QStringLiteral("Auflösung des Bildes:"), items, 0, false, &ok);
+    const QString chosen = QInputDialog::getItem(parent, AppText("Bild speichern"),
+                                                 AppText("Auflösung des Bildes:"), items, 0, false, &ok);
     if (!ok) {
         return 0.0;
     }
@@ -110,8 +107,8 @@ void TForm1::BuildMenuBar()
         AddAction(file, "SaveValuesAction", QStringLiteral("&Messwerte speichern …"), QKeySequence());
     saveValuesAction_->setEnabled(false);  // nothing recorded yet
     connect(saveValuesAction_, &QAction::triggered, this, &TForm1::SaveValuesClick);
-    saveDiffractogramAction_ = AddAction(file, "SaveDiffractogramAction",
-                                         QStringLiteral("Diff&raktogramm speichern …"), QKeySequence());
+    saveDiffractogramAction_ =
+        AddAction(file, "SaveDiffractogramAction", AppText("Diff&raktogramm speichern …"), QKeySequence());
     connect(saveDiffractogramAction_, &QAction::triggered, this, &TForm1::SaveDiffractogramClick);
     connect(AddAction(file, "PrintAction", QStringLiteral("&Drucken …"), QKeySequence::Print),
             &QAction::triggered, this, &TForm1::PrintClick);
@@ -141,6 +138,7 @@ void TForm1::BuildMenuBar()
     connect(labAction_, &QAction::triggered, this, &TForm1::ShowLabDialog);
     BuildRotationActions(crystal);
 
+    BuildLanguageMenu();
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Hilfe"));
     connect(AddAction(help, "GuideAction", QStringLiteral("&Anleitung"), QKeySequence(Qt::Key_F1)),
             &QAction::triggered, this, &TForm1::ShowGuide);
@@ -167,7 +165,7 @@ void TForm1::SetViewSize(QSize view)
 PictureInfo TForm1::PictureDescription() const
 {
     return PictureInfo{windowTitle(),
-                       QStringLiteral("Kristallbeugung %1").arg(QCoreApplication::applicationVersion())};
+                       AppText("Kristallbeugung %1").arg(QCoreApplication::applicationVersion())};
 }
 
 void TForm1::TurnCrystal(double degrees)
@@ -228,15 +226,15 @@ void TForm1::ReportFailure(const QString& title, const QString& message)
 void TForm1::SavePictureClick()
 {
     // One filter per format, the raster formats as far as this system writes them.
-    QStringList filters = {QStringLiteral("PNG-Bild (*.png)")};
+    QStringList filters = {AppText("PNG-Bild (*.png)")};
     const QStringList images = ImageSuffixes();
     for (const QString& suffix : images) {
-        filters << QStringLiteral("%1-Bild (*.%2)").arg(suffix.toUpper(), suffix);
+        filters << AppText("%1-Bild (*.%2)").arg(suffix.toUpper(), suffix);
     }
-    filters << QStringLiteral("SVG-Grafik (*.svg)") << QStringLiteral("PDF-Dokument (*.pdf)");
+    filters << AppText("SVG-Grafik (*.svg)") << AppText("PDF-Dokument (*.pdf)");
     QString filter = filters.front();
     QString fileName = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Bild speichern"),
+        this, AppText("Bild speichern"),
         DefaultFolder() + QLatin1Char('/') + SuggestedName(windowTitle()) + QStringLiteral(".png"),
         filters.join(QStringLiteral(";;")), &filter);
     if (fileName.isEmpty()) {
@@ -248,7 +246,7 @@ void TForm1::SavePictureClick()
     }
     const std::optional<PictureFormat> format = PictureFormatOf(fileName);
     if (!format) {
-        ReportFailure(QStringLiteral("Bild speichern"), UnknownPictureFormatMessage(fileName));
+        ReportFailure(AppText("Bild speichern"), UnknownPictureFormatMessage(fileName));
         return;
     }
     qreal ratio = drawingArea_->devicePixelRatioF();
@@ -261,7 +259,7 @@ void TForm1::SavePictureClick()
     const QString problem = SavePicture(fileName, *format, LatestPass(), ViewSize(), ratio,
                                         PictureDescription(), drawingArea_->Cache());
     if (!problem.isEmpty()) {
-        ReportFailure(QStringLiteral("Bild speichern"), problem);
+        ReportFailure(AppText("Bild speichern"), problem);
     }
 }
 
@@ -269,16 +267,16 @@ void TForm1::CopyPictureClick()
 {
     QApplication::clipboard()->setImage(
         PaintImage(LatestPass(), ViewSize(), drawingArea_->devicePixelRatioF(), drawingArea_->Cache()));
-    ShowNotice(QStringLiteral("Bild in die Zwischenablage kopiert"));
+    ShowNotice(AppText("Bild in die Zwischenablage kopiert"));
 }
 
 void TForm1::SaveValuesClick()
 {
-    const QString csv = QStringLiteral("CSV-Tabelle (*.csv)");
-    const QString xlsx = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+    const QString csv = AppText("CSV-Tabelle (*.csv)");
+    const QString xlsx = AppText("Excel-Arbeitsmappe (*.xlsx)");
     QString filter = csv;
     QString fileName = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Messwerte speichern"),
+        this, AppText("Messwerte speichern"),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
             SuggestedName(windowTitle()) + QStringLiteral(".csv"),
         csv + QStringLiteral(";;") + xlsx, &filter);
@@ -290,19 +288,19 @@ void TForm1::SaveValuesClick()
         fileName += filter == xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     }
     if (const QString problem = SaveValues(fileName); !problem.isEmpty()) {
-        ReportFailure(QStringLiteral("Messwerte speichern"), problem);
+        ReportFailure(AppText("Messwerte speichern"), problem);
     }
 }
 
 void TForm1::SaveDiffractogramClick()
 {
-    const QString csv = QStringLiteral("CSV-Tabelle (*.csv)");
-    const QString xlsx = QStringLiteral("Excel-Arbeitsmappe (*.xlsx)");
+    const QString csv = AppText("CSV-Tabelle (*.csv)");
+    const QString xlsx = AppText("Excel-Arbeitsmappe (*.xlsx)");
     QString filter = csv;
     QString fileName = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Diffraktogramm speichern"),
+        this, AppText("Diffraktogramm speichern"),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
-            SuggestedName(windowTitle()) + QStringLiteral(" Diffraktogramm.csv"),
+            SuggestedName(windowTitle()) + AppText(" Diffraktogramm.csv"),
         csv + QStringLiteral(";;") + xlsx, &filter);
     if (fileName.isEmpty()) {
         return;
@@ -311,7 +309,7 @@ void TForm1::SaveDiffractogramClick()
         fileName += filter == xlsx ? QStringLiteral(".xlsx") : QStringLiteral(".csv");
     }
     if (const QString problem = SaveDiffractogram(fileName); !problem.isEmpty()) {
-        ReportFailure(QStringLiteral("Diffraktogramm speichern"), problem);
+        ReportFailure(AppText("Diffraktogramm speichern"), problem);
     }
 }
 
@@ -323,13 +321,13 @@ void TForm1::PrintClick()
     printer.setPageOrientation(view.width() >= view.height() ? QPageLayout::Landscape
                                                              : QPageLayout::Portrait);
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Drucken"));
+    dialog.setWindowTitle(AppText("Drucken"));
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     QPainter painter;
     if (!painter.begin(&printer)) {
-        ReportFailure(QStringLiteral("Drucken"), QStringLiteral("Der Drucker lässt sich nicht ansprechen."));
+        ReportFailure(AppText("Drucken"), AppText("Der Drucker lässt sich nicht ansprechen."));
         return;
     }
     PaintFitted(painter, QRectF(painter.viewport()), LatestPass(), view, drawingArea_->Cache());
@@ -353,11 +351,11 @@ void TForm1::SetFullScreen(bool on)
 void TForm1::AboutClick()
 {
     QMessageBox box(this);
-    box.setWindowTitle(QStringLiteral("Über Kristallbeugung"));
+    box.setWindowTitle(AppText("Über Kristallbeugung"));
     box.setIconPixmap(windowIcon().pixmap(64, 64));
     box.setTextFormat(Qt::RichText);
-    box.setText(QStringLiteral("<h3>Kristallbeugung %1</h3>")
-                    .arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
+    box.setText(
+        AppText("<h3>Kristallbeugung %1</h3>").arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
     box.setInformativeText(QStringLiteral(
         "<p>Ein zweidimensionaler schiefwinkliger Kristall dreht sich im monochromatischen Röntgenstrahl. "
         "Sobald ein Reflex die Bragg-Bedingung erfüllt, zeigt das Programm den gebeugten Strahl, die Winkel "

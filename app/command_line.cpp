@@ -13,6 +13,7 @@
 #include <cstring>
 #include <utility>
 
+#include "app_language.h"
 #include "lesson/experiments.h"
 #include "main_window.h"
 #include "model/crystal_choice.h"
@@ -95,14 +96,13 @@ QString CheckWritable(const QString& path)
     const QFileInfo file(path);
     const QFileInfo folder(file.absolutePath());
     if (file.isDir()) {
-        return QStringLiteral("„%1“ ist ein Ordner.").arg(path);
+        return AppText("„%1“ ist ein Ordner.").arg(path);
     }
     if (!folder.isDir()) {
-        return QStringLiteral("Der Ordner „%1“ existiert nicht.")
-            .arg(QDir::toNativeSeparators(folder.filePath()));
+        return AppText("Der Ordner „%1“ existiert nicht.").arg(QDir::toNativeSeparators(folder.filePath()));
     }
     if (!folder.isWritable() || (file.exists() && !file.isWritable())) {
-        return QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: keine Berechtigung.").arg(path);
+        return AppText("Die Datei „%1“ kann nicht geschrieben werden: keine Berechtigung.").arg(path);
     }
     return {};
 }
@@ -113,60 +113,62 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Kristallbeugung zeigt die Röntgenbeugung an einem zweidimensionalen Kristall.\n"
-                       "Ohne --export und --export-values öffnet sich das Fenster im gewählten Zustand;\n"
-                       "mit ihnen schreibt das Programm die Dateien und beendet sich, ohne Fenster."));
+        AppText("Kristallbeugung zeigt die Röntgenbeugung an einem zweidimensionalen Kristall.\n"
+                "Ohne --export und --export-values öffnet sich das Fenster im gewählten Zustand;\n"
+                "mit ihnen schreibt das Programm die Dateien und beendet sich, ohne Fenster."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption experiment(QStringList{QStringLiteral("experiment")},
-                                        QStringLiteral("Startet Experiment N (-1 bis 14) wie \"Start\"."),
+                                        AppText("Startet Experiment N (-1 bis 14) wie \"Start\"."),
                                         QStringLiteral("N"));
     const QCommandLineOption turn(QStringList{QStringLiteral("turn")},
-                                  QStringLiteral("Dreht den Kristall danach um DEG Grad, Schritt für Schritt "
-                                                 "(4 Schritte je Grad)."),
-                                  QStringLiteral("DEG"));
+                                  AppText("Dreht den Kristall danach um DEG Grad, Schritt für Schritt "
+                                          "(4 Schritte je Grad)."),
+                                  AppText("DEG"));
     const QCommandLineOption size(
         QStringList{QStringLiteral("size")},
-        QStringLiteral("Größe der Zeichenfläche in Pixeln (Vorgabe %1x%2, mindestens %3x%4).")
+        AppText("Größe der Zeichenfläche in Pixeln (Vorgabe %1x%2, mindestens %3x%4).")
             .arg(kDefaultViewWidthPx)
             .arg(kDefaultViewHeightPx)
             .arg(kMinWindowWidthPx - kPanelWidthPx)
             .arg(kMinWindowHeightPx),
-        QStringLiteral("BxH"));
+        AppText("BxH"));
     const QCommandLineOption scale(
         QStringList{QStringLiteral("scale")},
-        QStringLiteral("Schreibt ein PNG mit F-mal so vielen Pixeln je Richtung, Linien und Schrift "
-                       "mitvergrößert (1 bis %1, Vorgabe 1), etwa für Druck und Poster.")
+        AppText("Schreibt ein PNG mit F-mal so vielen Pixeln je Richtung, Linien und Schrift "
+                "mitvergrößert (1 bis %1, Vorgabe 1), etwa für Druck und Poster.")
             .arg(kMaxPictureScale),
         QStringLiteral("F"));
     const QCommandLineOption picture(
         QStringList{QStringLiteral("export")},
-        QStringLiteral("Schreibt das Bild als PNG, JPEG, BMP, SVG oder PDF (nach der Endung)."),
-        QStringLiteral("DATEI"));
+        AppText("Schreibt das Bild als PNG, JPEG, BMP, SVG oder PDF (nach der Endung)."), AppText("DATEI"));
     const QCommandLineOption values(
         QStringList{QStringLiteral("export-values")},
-        QStringLiteral("Schreibt die Messwerte als CSV-Tabelle oder Excel-Arbeitsmappe (.csv, .xlsx)."),
-        QStringLiteral("DATEI"));
-    const QCommandLineOption lattice(
-        QStringList{QStringLiteral("lattice")},
-        QStringLiteral("Gitter a,b,Gamma in pm, pm und Grad (Vorgabe 300,390,111)."),
-        QStringLiteral("A,B,GAMMA"));
+        AppText("Schreibt die Messwerte als CSV-Tabelle oder Excel-Arbeitsmappe (.csv, .xlsx)."),
+        AppText("DATEI"));
+    const QCommandLineOption lattice(QStringList{QStringLiteral("lattice")},
+                                     AppText("Gitter a,b,Gamma in pm, pm und Grad (Vorgabe 300,390,111)."),
+                                     AppText("A,B,GAMMA"));
     const QCommandLineOption wavelength(QStringList{QStringLiteral("wavelength")},
-                                        QStringLiteral("Wellenlänge in pm (Vorgabe 154.051, Cu Kα1)."),
+                                        AppText("Wellenlänge in pm (Vorgabe 154.051, Cu Kα1)."),
                                         QStringLiteral("L"));
     const QCommandLineOption diffractogram(
         QStringList{QStringLiteral("export-diffractogram")},
-        QStringLiteral("Schreibt das Diffraktogramm, 2Theta und Intensität je Kanal, als CSV-Tabelle oder "
-                       "Excel-Arbeitsmappe (.csv, .xlsx)."),
-        QStringLiteral("DATEI"));
+        AppText("Schreibt das Diffraktogramm, 2Theta und Intensität je Kanal, als CSV-Tabelle oder "
+                "Excel-Arbeitsmappe (.csv, .xlsx)."),
+        AppText("DATEI"));
     // For the teacher: not listed, so that a class reading the help on the
     // screen does not find the solutions of its code there.
     QCommandLineOption solution(QStringList{QStringLiteral("solution")},
-                                QStringLiteral("Druckt die Lösungen zum Klassencode CODE (Plätze 1 bis 40)."),
-                                QStringLiteral("CODE"));
+                                AppText("Druckt die Lösungen zum Klassencode CODE (Plätze 1 bis 40)."),
+                                AppText("CODE"));
     solution.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions(
-        {experiment, turn, size, scale, lattice, wavelength, picture, values, diffractogram, solution});
+    const QCommandLineOption language(QStringList{QStringLiteral("lang")},
+                                      AppText("Sprache der Oberfläche, %1 (Vorgabe: die des Systems).")
+                                          .arg(Languages().join(QStringLiteral(", "))),
+                                      AppText("SPRACHE"));
+    parser.addOptions({experiment, turn, size, scale, lattice, wavelength, picture, values, diffractogram,
+                       solution, language});
 
     if (!parser.parse(arguments)) {
         return Fail(parser.errorText());
@@ -175,9 +177,13 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         CommandLineParse parse;
         parse.text = parser.helpText();
         if (parser.isSet(QStringLiteral("help-all"))) {
-            parse.text += QString::fromUtf8(kToolkitOptionsHelp);
+            parse.text += AppText(kToolkitOptionsHelp);
         }
         return parse;
+    }
+    if (parser.isSet(language) && !Languages().contains(parser.value(language))) {
+        return Fail(AppText("--lang %1: erwartet wird eine der Sprachen %2.")
+                        .arg(parser.value(language), Languages().join(QStringLiteral(", "))));
     }
     // The parser takes the next argument as the value even when it is the
     // next option ("--turn --export u.png"); name the option that lacks it.
@@ -187,13 +193,13 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         const QString name = option->names().constFirst();
         for (const QString& value : parser.values(*option)) {
             if (value.startsWith(QLatin1String("--"))) {
-                return Fail(QStringLiteral("Nach --%1 fehlt der Wert.").arg(name));
+                return Fail(AppText("Nach --%1 fehlt der Wert.").arg(name));
             }
         }
     }
     for (const QCommandLineOption* option : {&picture, &values, &diffractogram}) {
         if (parser.values(*option).size() > 1) {
-            return Fail(QStringLiteral("--%1 ist mehrfach angegeben; je Aufruf wird eine Datei geschrieben.")
+            return Fail(AppText("--%1 ist mehrfach angegeben; je Aufruf wird eine Datei geschrieben.")
                             .arg(option->names().constFirst()));
         }
     }
@@ -204,13 +210,13 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         return parse;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        return Fail(QStringLiteral("Unerwartetes Argument „%1“.").arg(parser.positionalArguments().first()));
+        return Fail(AppText("Unerwartetes Argument „%1“.").arg(parser.positionalArguments().first()));
     }
     if (parser.isSet(solution)) {
         const QString typed = parser.value(solution);
         const std::optional<std::string> code = NormaliseClassCode(typed.toStdString());
         if (!code) {
-            return Fail(QStringLiteral("Der Klassencode „%1“ ist ungültig.").arg(typed));
+            return Fail(AppText("Der Klassencode „%1“ ist ungültig.").arg(typed));
         }
         CommandLineParse parse;
         parse.text = QString::fromStdString(SolutionTable(*code, QLocale().decimalPoint().toStdString()));
@@ -222,10 +228,10 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         const QString typed = parser.value(experiment);
         const std::optional<std::int32_t> number = ParseExperimentNumber(typed.toStdString());
         if (!number) {
-            return Fail(QStringLiteral("Experiment ") + typed + QStringLiteral(" existiert nicht."));
+            return Fail(AppText("Experiment %1 existiert nicht.").arg(typed));
         }
         if (FindExperiment(*number) == nullptr) {
-            return Fail(QStringLiteral("Unbekanntes Experiment: ") + typed);
+            return Fail(AppText("Unbekanntes Experiment: ") + typed);
         }
         request.experiment = typed;
     }
@@ -240,9 +246,8 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
                 gamma = ParseCrystalNumber(parts[2]);
             }
             if (!a || !b || !gamma) {
-                return Fail(
-                    QStringLiteral("--lattice %1: erwartet werden drei Zahlen A,B,GAMMA, etwa 300,300,90.")
-                        .arg(parser.value(lattice)));
+                return Fail(AppText("--lattice %1: erwartet werden drei Zahlen A,B,GAMMA, etwa 300,300,90.")
+                                .arg(parser.value(lattice)));
             }
             crystal.LatticeA = *a;
             crystal.LatticeB = *b;
@@ -251,7 +256,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         if (parser.isSet(wavelength)) {
             const std::optional<float> lambda = ParseCrystalNumber(parser.value(wavelength));
             if (!lambda) {
-                return Fail(QStringLiteral("--wavelength %1: erwartet wird eine Wellenlänge in pm.")
+                return Fail(AppText("--wavelength %1: erwartet wird eine Wellenlänge in pm.")
                                 .arg(parser.value(wavelength)));
             }
             crystal.Lambda = *lambda;
@@ -264,10 +269,9 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
             const std::optional<std::int32_t> number =
                 ParseExperimentNumber(request.experiment->toStdString());
             if (number && *number >= 1) {
-                return Fail(
-                    QStringLiteral("Experiment %1 ist für den Standardkristall geschrieben; --lattice und "
-                                   "--wavelength gehen mit den Experimenten 0 und -1 oder ohne Experiment.")
-                        .arg(*request.experiment));
+                return Fail(AppText("Experiment %1 ist für den Standardkristall geschrieben; --lattice und "
+                                    "--wavelength gehen mit den Experimenten 0 und -1 oder ohne Experiment.")
+                                .arg(*request.experiment));
             }
         }
         if (!(crystal == kStandardCrystal)) {
@@ -277,7 +281,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     if (parser.isSet(turn)) {
         const std::optional<double> degrees = ParseTurn(parser.value(turn));
         if (!degrees) {
-            return Fail(QStringLiteral("--turn %1: erwartet wird eine Gradzahl von 0 bis %2.")
+            return Fail(AppText("--turn %1: erwartet wird eine Gradzahl von 0 bis %2.")
                             .arg(parser.value(turn))
                             .arg(kMaxTurnDeg));
         }
@@ -288,7 +292,7 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         const int minWidth = kMinWindowWidthPx - kPanelWidthPx;
         if (!view || view->width() < minWidth || view->height() < kMinWindowHeightPx ||
             view->width() > kMaxViewSidePx || view->height() > kMaxViewSidePx) {
-            return Fail(QStringLiteral("--size %1: erwartet wird BREITExHÖHE von %2x%3 bis %4x%4.")
+            return Fail(AppText("--size %1: erwartet wird BREITExHÖHE von %2x%3 bis %4x%4.")
                             .arg(parser.value(size))
                             .arg(minWidth)
                             .arg(kMinWindowHeightPx)
@@ -306,13 +310,13 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         bool ok = false;
         const int factor = parser.value(scale).trimmed().toInt(&ok);
         if (!ok || factor < 1 || factor > kMaxPictureScale) {
-            return Fail(QStringLiteral("--scale %1: erwartet wird eine ganze Zahl von 1 bis %2.")
+            return Fail(AppText("--scale %1: erwartet wird eine ganze Zahl von 1 bis %2.")
                             .arg(parser.value(scale))
                             .arg(kMaxPictureScale));
         }
         const QSize view = request.viewSize.value_or(QSize(kDefaultViewWidthPx, kDefaultViewHeightPx));
         if (std::max(view.width(), view.height()) * factor > kMaxViewSidePx) {
-            return Fail(QStringLiteral("--scale %1: das Bild hätte %2x%3 Pixel, höchstens %4 je Seite gehen.")
+            return Fail(AppText("--scale %1: das Bild hätte %2x%3 Pixel, höchstens %4 je Seite gehen.")
                             .arg(factor)
                             .arg(view.width() * factor)
                             .arg(view.height() * factor)
@@ -323,18 +327,32 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     if (parser.isSet(values)) {
         request.valuesPath = parser.value(values);
         if (!ValuesFormatOf(request.valuesPath)) {
-            return Fail(QStringLiteral("--export-values %1: die Endung muss .csv oder .xlsx sein.")
-                            .arg(request.valuesPath));
+            return Fail(
+                AppText("--export-values %1: die Endung muss .csv oder .xlsx sein.").arg(request.valuesPath));
         }
     }
     if (parser.isSet(diffractogram)) {
         request.diffractogramPath = parser.value(diffractogram);
         if (!ValuesFormatOf(request.diffractogramPath)) {
-            return Fail(QStringLiteral("--export-diffractogram %1: die Endung muss .csv oder .xlsx sein.")
+            return Fail(AppText("--export-diffractogram %1: die Endung muss .csv oder .xlsx sein.")
                             .arg(request.diffractogramPath));
         }
     }
     return CommandLineParse{std::move(request), QString(), false, 0};
+}
+
+std::optional<QString> LanguageArgument(const QStringList& arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if ((arg == QLatin1String("--lang") || arg == QLatin1String("-lang")) && i + 1 < arguments.size()) {
+            return arguments[i + 1];
+        }
+        if (arg.startsWith(QLatin1String("--lang="))) {
+            return arg.mid(7);
+        }
+    }
+    return std::nullopt;
 }
 
 bool WantsNoWindow(int argc, char** argv)

@@ -53,6 +53,10 @@ inline constexpr int kExitBadInput = 2;
 // separator.
 CommandLineParse ParseCommandLine(const QStringList& arguments);
 
+// The value of --lang, read before the toolkit's texts and the parser's own
+// messages are chosen; checked later by ParseCommandLine.
+std::optional<QString> LanguageArgument(const QStringList& arguments);
+
 // Whether these raw arguments ask for no window at all (an export, the
 // solutions, help or the version), so that no display is needed.
 bool WantsNoWindow(int argc, char** argv);

@@ -1,6 +1,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app_language.h"
 #include "crystal_dialog.h"
 #include "main_window.h"
 #include "model/diffractogram.h"
@@ -24,12 +25,12 @@ void TForm1::ShowCrystalDialog()
 
 bool TForm1::ConfirmDiscardPeaks()
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Kristall und Strahlung"),
-                    QStringLiteral("Die aufgenommenen Messwerte gehen verloren."), QMessageBox::NoButton,
+    QMessageBox box(QMessageBox::Warning, AppText("Kristall und Strahlung"),
+                    AppText("Die aufgenommenen Messwerte gehen verloren."), QMessageBox::NoButton,
                     crystalDialog_ != nullptr ? static_cast<QWidget*>(crystalDialog_) : this);
     box.setObjectName(QStringLiteral("DiscardPeaksBox"));
-    QPushButton* discard = box.addButton(QStringLiteral("Verwerfen"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+    QPushButton* discard = box.addButton(AppText("Verwerfen"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(AppText("Abbrechen"), QMessageBox::RejectRole);
     box.setDefaultButton(cancel);
     box.setEscapeButton(cancel);
     box.exec();

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app_language.h"
 #include "crystal_text.h"
 
 namespace kb {
@@ -78,7 +79,7 @@ void Mark(QDoubleSpinBox* spin, const QString& why)
     }
     spin->setPalette(palette);
     const QString range = spin->property("range").toString();
-    spin->setAccessibleDescription(why.isEmpty() ? range : QStringLiteral("Ungültig: ") + why);
+    spin->setAccessibleDescription(why.isEmpty() ? range : AppText("Ungültig: ") + why);
     spin->setToolTip(why.isEmpty() ? range : why);
 }
 
@@ -192,6 +193,7 @@ CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), ap
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     SetCrystal(kStandardCrystal);
+    TranslateTexts(this);
 }
 
 void CrystalDialog::SetCrystal(const CrystalParams& crystal)
@@ -283,8 +285,8 @@ bool CrystalDialog::ShowCheck(const CrystalCheck& check)
     palette.setColor(QPalette::WindowText,
                      check.accepted ? this->palette().color(QPalette::WindowText) : kMessageColour);
     checkMessage->setPalette(palette);
-    const QString text = check.accepted ? QStringLiteral("%1 Reflexe").arg(check.reflexCount)
-                                        : QString::fromStdString(check.message);
+    const QString text =
+        check.accepted ? AppText("%1 Reflexe").arg(check.reflexCount) : QString::fromStdString(check.message);
     if (text != checkMessage->text()) {
         checkMessage->setText(text);
         QAccessibleEvent changed(checkMessage, QAccessible::NameChanged);

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 
+#include "app_language.h"
 #include "paint/picture_export.h"
 #include "render/measured_values.h"
 
@@ -22,7 +23,7 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
         const int cause = errno;
         return CannotWrite(fileName, FileErrorCause(cause, work.errorString()));
     }
-    const QByteArray path = QFile::encodeName(work.filePath(QStringLiteral("diffraktogramm.xlsx")));
+    const QByteArray path = QFile::encodeName(work.filePath(AppText("diffraktogramm.xlsx")));
     QByteArray tmpdir = QFile::encodeName(work.path());
     lxw_workbook_options options{};
     options.tmpdir = tmpdir.data();
@@ -30,7 +31,7 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
     lxw_workbook* book = workbook_new_opt(path.constData(), &options);
     if (book == nullptr) {
         const int cause = errno;
-        return CannotWrite(fileName, FileErrorCause(cause, QStringLiteral("zu wenig Arbeitsspeicher")));
+        return CannotWrite(fileName, FileErrorCause(cause, AppText("zu wenig Arbeitsspeicher")));
     }
     lxw_error error = LXW_NO_ERROR;
     const auto check = [&error](lxw_error result) {
@@ -74,8 +75,8 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
     const int cause = errno;
     check(closed);
     if (error != LXW_NO_ERROR) {
-        return CannotWrite(
-            fileName, FileErrorCause(cause, QStringLiteral("die Arbeitsmappe ließ sich nicht erzeugen")));
+        return CannotWrite(fileName,
+                           FileErrorCause(cause, AppText("die Arbeitsmappe ließ sich nicht erzeugen")));
     }
     QFile file(QFile::decodeName(path));
     if (!file.open(QIODevice::ReadOnly)) {

@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app_language.h"
 #include "model/unknown_crystal.h"
 
 namespace kb {
@@ -88,6 +89,7 @@ LabDialog::LabDialog(QWidget* parent, Start start) : QDialog(parent), start_(std
     connect(newCodeButton, &QPushButton::clicked, this, &LabDialog::NewCode);
     connect(buttons, &QDialogButtonBox::accepted, this, &LabDialog::OkClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    TranslateTexts(this);
 }
 
 // The code is all a crystal depends on; the system's random source makes it.
@@ -96,7 +98,7 @@ void LabDialog::NewCode()
     const std::string code = NewClassCode(QRandomGenerator::system()->generate64());
     codeEdit->setText(QString::fromStdString(code));
     keyLabel->setText(
-        QStringLiteral("Schlüssel für die Lösungen: %1").arg(QString::fromStdString(TeacherKey(code))));
+        AppText("Schlüssel für die Lösungen: %1").arg(QString::fromStdString(TeacherKey(code))));
     keyLabel->show();
     problemLabel->hide();
 }
@@ -106,7 +108,7 @@ void LabDialog::OkClicked()
     const QString typed = codeEdit->text();
     const std::optional<std::string> code = NormaliseClassCode(typed.toStdString());
     if (!code) {
-        problemLabel->setText(QStringLiteral("Der Klassencode „%1“ ist ungültig.").arg(typed.trimmed()));
+        problemLabel->setText(AppText("Der Klassencode „%1“ ist ungültig.").arg(typed.trimmed()));
         problemLabel->show();
         QAccessibleEvent shown(problemLabel, QAccessible::Alert);
         QAccessible::updateAccessibility(&shown);

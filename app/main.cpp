@@ -1,12 +1,11 @@
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "app_language.h"
 #include "command_line.h"
 #include "main_window.h"
 
@@ -57,15 +56,6 @@ void Print(const QString& text, bool toStandardError)
     }
 }
 
-// The dialogs of the toolkit (files, printing, message boxes) speak the
-// program's language.
-void LoadGermanToolkitTexts(QTranslator& translator)
-{
-    if (translator.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(&translator);
-    }
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -89,8 +79,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("kristallbeugung"));
     QApplication::setApplicationVersion(QStringLiteral(KB_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("de.kristallbeugung.Kristallbeugung"));
-    QTranslator toolkitTexts;
-    LoadGermanToolkitTexts(toolkitTexts);
+    const kb::LanguageChoice language = kb::StartLanguage(kb::LanguageArgument(QApplication::arguments()));
+    kb::ApplyLanguage(language.code, !language.bySystem);
 
     const kb::CommandLineParse parsed = kb::ParseCommandLine(QApplication::arguments());
     if (!parsed.request) {
@@ -99,8 +89,8 @@ int main(int argc, char* argv[])
     }
     const kb::CommandLineRequest& request = *parsed.request;
     if (!request.Exports() && noDisplay) {
-        Print(QStringLiteral("kristallbeugung: kein Bildschirm gefunden; das Fenster braucht einen Desktop, "
-                             "ohne einen startet es mit „xvfb-run -a kristallbeugung“."),
+        Print(kb::AppText("kristallbeugung: kein Bildschirm gefunden; das Fenster braucht einen Desktop, "
+                          "ohne einen startet es mit „xvfb-run -a kristallbeugung“."),
               true);
         return kb::kExitBadInput;
     }

@@ -139,6 +139,7 @@ TForm1::TForm1()
     // A lesson number can be typed straight away, replacing the "1".
     Edit2->setFocus();
     Edit2->selectAll();
+    RetranslateUi();
 }
 
 TForm1::~TForm1() = default;
@@ -431,6 +432,9 @@ void TForm1::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         FormActivate();
+    }
+    if (event->type() == QEvent::LanguageChange && session_) {
+        RetranslateUi();
     }
 }
 

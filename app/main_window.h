@@ -209,7 +209,14 @@ public:
     QShortcut* leaveFullScreen_ = nullptr;
     QTextBrowser* guide_ = nullptr;
     QLabel* notice_ = nullptr;
+    QMenu* languageMenu_ = nullptr;
     QTimer* noticeTimer_ = nullptr;
+
+    // The language of every text (a code of Languages()): applied at once,
+    // the lesson, crystal, Omega and recorded peaks kept, and remembered.
+    void SetLanguage(const QString& code);
+    // Every text again in the current language.
+    void RetranslateUi();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -227,6 +234,7 @@ private:
     bool ConfirmDiscardPeaks();
     void BuildMenuBar();
     void BuildRotationActions(QMenu* menu);
+    void BuildLanguageMenu();
     void SetUpKeys();
     void SetUpAccessibility();
     // Tells a screen reader in words what the picture shows, when that changes.

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app_language.h"
 #include "paint/picture_export.h"
 #include "render/measured_values.h"
 
@@ -72,7 +73,7 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
     lxw_workbook* book = workbook_new_opt(path.constData(), &options);
     if (book == nullptr) {
         const int cause = errno;
-        return CannotWrite(fileName, FileErrorCause(cause, QStringLiteral("zu wenig Arbeitsspeicher")));
+        return CannotWrite(fileName, FileErrorCause(cause, AppText("zu wenig Arbeitsspeicher")));
     }
     // Any failed call is remembered; the workbook is still closed, which frees it.
     lxw_error error = LXW_NO_ERROR;
@@ -138,8 +139,8 @@ QString XlsxBytes(const QString& fileName, const SimState& s, const QString& les
     check(closed);
     if (error != LXW_NO_ERROR) {
         // The library's own texts are English; a cause it does not leave in errno gets a German one.
-        return CannotWrite(
-            fileName, FileErrorCause(cause, QStringLiteral("die Arbeitsmappe ließ sich nicht erzeugen")));
+        return CannotWrite(fileName,
+                           FileErrorCause(cause, AppText("die Arbeitsmappe ließ sich nicht erzeugen")));
     }
     QFile file(QFile::decodeName(path));
     if (!file.open(QIODevice::ReadOnly)) {

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "app_language.h"
 #include "main_window.h"
 #include "model/diffractogram.h"
 
@@ -139,8 +140,7 @@ void TForm1::SyncMenuStates()
         return;
     }
     const bool running = session_->TimerRunning();
-    rotateAction_->setText(running ? QStringLiteral("&Drehung anhalten")
-                                   : QStringLiteral("&Drehung starten"));
+    rotateAction_->setText(running ? AppText("&Drehung anhalten") : AppText("&Drehung starten"));
     const std::pair<QAction*, QPushButton*> pairs[] = {{rotateAction_, Button3},
                                                        {nextReflexAction_, Button6},
                                                        {groundAction_, Button5},

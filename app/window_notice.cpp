@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "app_language.h"
 #include "main_window.h"
 
 namespace kb {
@@ -22,8 +23,8 @@ void TForm1::Button9Click()
     session_->Button9Click();
     if (otherCrystal && State().Crystal == kStandardCrystal) {
         ShowNotice(
-            QStringLiteral("Diese Lektion arbeitet mit dem Standardkristall; der gewählte Kristall ist "
-                           "zurückgesetzt."));
+            AppText("Diese Lektion arbeitet mit dem Standardkristall; der gewählte Kristall ist "
+                    "zurückgesetzt."));
     }
 }
 
@@ -32,6 +33,7 @@ void TForm1::ShowNotice(const QString& text)
     if (notice_ == nullptr) {
         notice_ = new QLabel(drawingArea_);
         notice_->setObjectName(QStringLiteral("Notice"));
+        notice_->setProperty("kbOwnText", true);
         notice_->setTextFormat(Qt::PlainText);
         notice_->setAttribute(Qt::WA_TransparentForMouseEvents);
         notice_->setStyleSheet(QStringLiteral(

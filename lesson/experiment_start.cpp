@@ -11,7 +11,8 @@ void Session::Button9Click()
     const std::optional<std::int32_t> number = ParseExperimentNumber(typed);
     if (!number) {
         // The front end shows the typed text literally, never as markup.
-        panel_.ShowMessage(Tr("core", kExperimentMessageTitle), TrArgs("core", "Experiment %1 existiert nicht.", {typed}));
+        panel_.ShowMessage(Tr("core", kExperimentMessageTitle),
+                           TrArgs("core", "Experiment %1 existiert nicht.", {typed}));
         return;
     }
     const Experiment* experiment =

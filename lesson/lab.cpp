@@ -2,12 +2,12 @@
 // the diffractogram and the check of a guessed cell.
 
 #include <algorithm>
-#include "model/catalogue.h"
 #include <array>
 #include <cmath>
 #include <limits>
 #include <locale>
 #include <sstream>
+#include "model/catalogue.h"
 
 #include "model/diffractogram.h"
 #include "model/peak_match.h"
@@ -61,9 +61,10 @@ std::string VerdictText(const GuessVerdict& v, int guesses)
     }
     std::string text = TrArgs("core", "%1 von %2 gemessenen Spitzen erklärt, ",
                               {std::to_string(v.explained), std::to_string(v.measured)});
-    text += v.missing == 0 ? Tr("core", "keine vorhergesagte fehlt")
-                           : TrArgs("core", v.missing == 1 ? "%1 vorhergesagte fehlt" : "%1 vorhergesagte fehlen",
-                                    {std::to_string(v.missing)});
+    text += v.missing == 0
+                ? Tr("core", "keine vorhergesagte fehlt")
+                : TrArgs("core", v.missing == 1 ? "%1 vorhergesagte fehlt" : "%1 vorhergesagte fehlen",
+                         {std::to_string(v.missing)});
     if (!v.complete) {
         text += Tr("core", " – Messung noch nicht vollständig: den Kristall einmal ganz drehen");
     }
@@ -121,7 +122,8 @@ void Session::StartLab(const LabChoice& choice)
     ChangeCrystal(state_, UnknownCrystal(lab_.code, lab_.seat, lab_.level));
     SetCaptionFrom(
         [this] {
-            return TrArgs("core", "Unbekannter Kristall (Code %1, Platz %2)", {lab_.code, std::to_string(lab_.seat)});
+            return TrArgs("core", "Unbekannter Kristall (Code %1, Platz %2)",
+                          {lab_.code, std::to_string(lab_.seat)});
         },
         true);
     state_.Omega = 0.0f;

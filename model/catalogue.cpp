@@ -143,7 +143,8 @@ std::vector<PoEntry> ParsePo(std::string_view poText)
         const std::size_t space = line.find_first_of(" \t");
         const std::string_view keyword = line.substr(0, space);
         const std::size_t quote = line.find('"');
-        const std::string value = quote == std::string_view::npos ? std::string() : Unquote(line.substr(quote));
+        const std::string value =
+            quote == std::string_view::npos ? std::string() : Unquote(line.substr(quote));
         if ((keyword == "msgctxt" || keyword == "msgid") && hasTranslation) {
             finish();
         }
@@ -198,7 +199,8 @@ std::string Tr(std::string_view context, std::string_view german)
     return c.current == kSourceLanguage ? std::string(german) : Lookup(c.current, context, german);
 }
 
-std::string TrArgs(std::string_view context, std::string_view german, std::initializer_list<std::string_view> args)
+std::string TrArgs(std::string_view context, std::string_view german,
+                   std::initializer_list<std::string_view> args)
 {
     const std::string pattern = Tr(context, german);
     std::string text;

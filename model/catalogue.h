@@ -22,7 +22,8 @@ const std::string& CurrentLanguage();
 std::string Tr(std::string_view context, std::string_view german);
 // Tr, then %1 to %9 replaced by `args` in one pass, so a translation may
 // reorder them and an argument's own "%2" stays as it is.
-std::string TrArgs(std::string_view context, std::string_view german, std::initializer_list<std::string_view> args);
+std::string TrArgs(std::string_view context, std::string_view german,
+                   std::initializer_list<std::string_view> args);
 
 // Parses `poText` and adds it as language `code`, replacing one of that code.
 // False when the text holds no entry.

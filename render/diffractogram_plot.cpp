@@ -1,7 +1,7 @@
 #include <algorithm>
-#include "model/catalogue.h"
 #include <cmath>
 #include <string>
+#include "model/catalogue.h"
 
 #include "layers.h"
 #include "pass_geometry.h"
@@ -176,7 +176,8 @@ void DrawDiffractogram(PassContext& ctx, const PeakRange& newPeak, const LabOver
         const std::string caption = Tr("core", "2 Theta");
         canvas.TextOut(screenX(kScaleCaptionDeg) - canvas.TextWidth(caption) / 2, labelY, caption);
     } else {
-        canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelMiddleXWorld) * scale), labelY, Tr("core", "2 Theta"));
+        canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelMiddleXWorld) * scale), labelY,
+                       Tr("core", "2 Theta"));
     }
     canvas.TextOut(RoundHalfEven(static_cast<double>(kLabelEndXWorld) * scale), labelY, "180°");
     if (lab.scale || !lab.predictedDeg.empty()) {

@@ -1,6 +1,6 @@
 #include <array>
-#include "model/catalogue.h"
 #include <cmath>
+#include "model/catalogue.h"
 
 #include "layers.h"
 
@@ -41,8 +41,9 @@ void DrawDiffractedBeam(PassContext& ctx)
     ctx.canvas.SetPenStyle(PenStyle::Solid);
     ctx.canvas.SetPenColour(s.DiffractedBeamColour);
     ctx.canvas.SetPenWidth(s.DiffractedBeamWidth);
-    const Point diffractedEnd = MakePoint(Single(static_cast<double>(s.DiffractedBeamLength) * g.CosTwoTheta),
-                                          Single(static_cast<double>(s.DiffractedBeamLength) * g.SinTwoTheta));
+    const Point diffractedEnd =
+        MakePoint(Single(static_cast<double>(s.DiffractedBeamLength) * g.CosTwoTheta),
+                  Single(static_cast<double>(s.DiffractedBeamLength) * g.SinTwoTheta));
     ctx.draw.DrawArrow(BeamToPixels(s, MakePoint(0, 0)), BeamToPixels(s, diffractedEnd));
     if (ctx.flags.TwoThetaArc) {
         ctx.draw.DrawBeamArc(g.BeamAxisPoint, diffractedEnd, Tr("core", "2Theta"), kTwoThetaArcRadiusWorld,
@@ -127,8 +128,10 @@ void DrawObliquePlanes(PassContext& ctx, float x0, float x1, float y0, float y1)
     const float planeH = ctx.g.PlaneH;
     const float planeK = ctx.g.PlaneK;
     const float m = Single(-(static_cast<double>(planeH) / planeK));
-    const float cmin = std::min(Single(x0 - static_cast<double>(y1) / m), Single(x0 - static_cast<double>(y0) / m));
-    const float cmax = std::max(Single(x1 - static_cast<double>(y1) / m), Single(x1 - static_cast<double>(y0) / m));
+    const float cmin =
+        std::min(Single(x0 - static_cast<double>(y1) / m), Single(x0 - static_cast<double>(y0) / m));
+    const float cmax =
+        std::max(Single(x1 - static_cast<double>(y1) / m), Single(x1 - static_cast<double>(y0) / m));
     const double step = 1.0 / std::fabs(static_cast<double>(planeH));
     float c = cmin;
     do {

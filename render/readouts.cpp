@@ -127,7 +127,8 @@ Readouts ComputeReadouts(const SimState& s, const PassGeometry& g, std::string_v
     out.fontHeight = Scaled(kReadoutFontWorld, scale);
     out.omegaWidth = Scaled(kOmegaBoxWidthWorld, scale);
     out.omegaHeight = Scaled(kOmegaBoxHeightWorld, scale);
-    out.omegaText = Tr("core", "Omega") + " = " + FormatFixed(static_cast<double>(s.Omega) * s.RadToDeg, 1, sep) + "°";
+    out.omegaText =
+        Tr("core", "Omega") + " = " + FormatFixed(static_cast<double>(s.Omega) * s.RadToDeg, 1, sep) + "°";
     out.reflexGeometry =
         BoxGeometry{out.omegaWidth, omegaBoxTop, Scaled(kReflexBoxWidthWorld, scale), out.omegaHeight};
     out.listGeometry.width = Scaled(kListWidthWorld, scale);

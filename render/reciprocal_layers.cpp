@@ -1,9 +1,9 @@
 #include <algorithm>
-#include "model/catalogue.h"
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include "model/catalogue.h"
 
 #include "layers.h"
 

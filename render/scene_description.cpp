@@ -9,8 +9,8 @@ std::string DescribeScene(const SimState& s, std::string_view sep)
 {
     const auto whole = [&](double v) { return FormatFixed(v, 0, sep); };
     const auto tenth = [&](double v) { return FormatFixed(v, 1, sep); };
-    std::string text =
-        TrArgs("core", "Kristall um Omega = %1° gedreht; ", {whole(static_cast<double>(s.Omega) * s.RadToDeg)});
+    std::string text = TrArgs("core", "Kristall um Omega = %1° gedreht; ",
+                              {whole(static_cast<double>(s.Omega) * s.RadToDeg)});
     if (s.ActiveReflex < 0 || s.ActiveReflex >= s.ReflexCount) {
         return text + Tr("core", "kein Reflex in Bragg-Stellung.");
     }
