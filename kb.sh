@@ -21,7 +21,7 @@ esac
 
 packages=(
     cmake make g++ pkg-config
-    qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev fonts-liberation2 libxkbcommon-dev
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n qt6-l10n-tools libgl-dev fonts-liberation2 libxkbcommon-dev
     libbenchmark-dev libxlsxwriter-dev unzip locales
     xvfb xauth xdotool x11-utils imagemagick
     desktop-file-utils appstream
