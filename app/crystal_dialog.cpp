@@ -100,9 +100,9 @@ CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), ap
     latticeChoice = new QComboBox(latticeGroup);
     latticeChoice->setObjectName(QStringLiteral("latticeChoice"));
     for (const LatticePreset& preset : kLatticePresets) {
-        latticeChoice->addItem(QString::fromUtf8(preset.name));
+        latticeChoice->addItem(AppText(preset.name));
     }
-    latticeChoice->addItem(QString::fromLatin1(kFree));
+    latticeChoice->addItem(AppText(kFree));
     aSpin = MakeField(latticeGroup, "aSpin", QStringLiteral(" pm"), 9999.0, 10.0,
                       QStringLiteral("Gitterkonstante a"), QStringLiteral("100 bis 1000 pm"));
     bSpin = MakeField(latticeGroup, "bSpin", QStringLiteral(" pm"), 9999.0, 10.0,
@@ -119,9 +119,9 @@ CrystalDialog::CrystalDialog(QWidget* parent, Apply apply) : QDialog(parent), ap
     radiationChoice = new QComboBox(radiationGroup);
     radiationChoice->setObjectName(QStringLiteral("radiationChoice"));
     for (const RadiationPreset& preset : kRadiationPresets) {
-        radiationChoice->addItem(QString::fromUtf8(preset.name));
+        radiationChoice->addItem(AppText(preset.name));
     }
-    radiationChoice->addItem(QString::fromLatin1(kFree));
+    radiationChoice->addItem(AppText(kFree));
     lambdaSpin = MakeField(radiationGroup, "lambdaSpin", QStringLiteral(" pm"), 9999.0, 1.0,
                            QStringLiteral("Wellenlänge λ"), QStringLiteral("50 bis 500 pm"));
     auto* radiationForm = new QFormLayout(radiationGroup);
@@ -255,18 +255,18 @@ void CrystalDialog::RadiationChosen(int index)
 void CrystalDialog::ValuesEdited()
 {
     const CrystalParams crystal = Crystal();
-    QString lattice = QString::fromLatin1(kFree);
+    QString lattice = AppText(kFree);
     for (const LatticePreset& preset : kLatticePresets) {
         if (crystal.LatticeA == preset.a && crystal.LatticeB == preset.b &&
             crystal.GammaDeg == preset.gammaDeg) {
-            lattice = QString::fromUtf8(preset.name);
+            lattice = AppText(preset.name);
         }
     }
     Select(latticeChoice, lattice);
-    QString radiation = QString::fromLatin1(kFree);
+    QString radiation = AppText(kFree);
     for (const RadiationPreset& preset : kRadiationPresets) {
         if (crystal.Lambda == preset.lambda) {
-            radiation = QString::fromUtf8(preset.name);
+            radiation = AppText(preset.name);
         }
     }
     Select(radiationChoice, radiation);

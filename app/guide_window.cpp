@@ -8,6 +8,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include "app_language.h"
 #include "main_window.h"
 #include "window_placement.h"
 
@@ -26,8 +27,8 @@ void TForm1::ShowGuide()
         guide_ = new QTextBrowser(this);
         guide_->setWindowFlag(Qt::Window);
         guide_->setObjectName(QStringLiteral("GuideWindow"));
-        guide_->setWindowTitle(QStringLiteral("Kristallbeugung – Anleitung"));
-        guide_->setAccessibleName(QStringLiteral("Anleitung"));
+        guide_->setWindowTitle(AppText("Kristallbeugung – Anleitung"));
+        guide_->setAccessibleName(AppText("Anleitung"));
         guide_->setOpenExternalLinks(true);
         guide_->setSource(QUrl(QStringLiteral("qrc:/guide/anleitung.html")));
         // A window of its own has no dialog's Esc; the guide gets one, so
