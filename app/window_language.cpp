@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 
 #include "app_language.h"
 #include "main_window.h"
@@ -16,9 +17,20 @@ void TForm1::BuildLanguageMenu()
     languageMenu_ = menuBar_->addMenu(QStringLiteral("&Sprache"));
     languageMenu_->setObjectName(QStringLiteral("LanguageMenu"));
     auto* group = new QActionGroup(languageMenu_);
+    QSet<QChar> mnemonics;
     for (const QString& code : Languages()) {
-        // Each language by its own name, whatever the language in use.
-        QAction* action = languageMenu_->addAction(QString::fromStdString(LanguageName(code.toStdString())));
+        // Each language by its own name, whatever the language in use, with
+        // the first of its letters no other item has taken as its key.
+        QString name = QString::fromStdString(LanguageName(code.toStdString()));
+        qsizetype at = 0;
+        while (at < name.size() && (!name[at].isLetter() || mnemonics.contains(name[at].toLower()))) {
+            ++at;
+        }
+        if (at < name.size()) {
+            mnemonics.insert(name[at].toLower());
+            name.insert(at, QLatin1Char('&'));
+        }
+        QAction* action = languageMenu_->addAction(name);
         action->setObjectName(QStringLiteral("Language_") + code);
         action->setProperty("kbOwnText", true);
         action->setData(code);

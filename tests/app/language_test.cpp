@@ -258,7 +258,7 @@ void LanguageTest::switchKeepsTheState()
     // Through the menu, as a user does; remembered for the next start.
     QAction* english = form.findChild<QAction*>(QStringLiteral("Language_en"));
     QVERIFY(english != nullptr);
-    QCOMPARE(english->text(), QStringLiteral("English"));
+    QCOMPARE(english->text(), QStringLiteral("&English"));
     english->trigger();
     QCOMPARE(kb::StartLanguage(std::nullopt).code, QStringLiteral("en"));
     QVERIFY(english->isChecked());
