@@ -97,8 +97,11 @@ QStringList EveryText(TForm1& form)
     for (int number = kb::kLowestExperiment; number <= kb::kHighestExperiment; ++number) {
         StartLesson(form, number);
         texts << ShownTexts(form);
-        form.Button6Click();
-        texts << ShownTexts(form);
+        // Reflections of the first and of higher orders ("fiktiv").
+        for (int i = 0; i < 4; ++i) {
+            form.Button6Click();
+            texts << ShownTexts(form);
+        }
     }
     form.Lesson().StartLab({"K7MX4P", 3, kb::LabLevel::Rectangular});
     form.Lesson().MoveCursor(30.0);
