@@ -356,7 +356,7 @@ void TForm1::AboutClick()
     box.setTextFormat(Qt::RichText);
     box.setText(
         AppText("<h3>Kristallbeugung %1</h3>").arg(QCoreApplication::applicationVersion().toHtmlEscaped()));
-    box.setInformativeText(QStringLiteral(
+    box.setInformativeText(AppText(
         "<p>Ein zweidimensionaler schiefwinkliger Kristall dreht sich im monochromatischen Röntgenstrahl. "
         "Sobald ein Reflex die Bragg-Bedingung erfüllt, zeigt das Programm den gebeugten Strahl, die Winkel "
         "Theta, 2Theta und Omega, die Netzebenen, die Streuvektoren und die Ewald-Konstruktion im reziproken "
