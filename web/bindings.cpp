@@ -4,6 +4,7 @@
 #include <emscripten/val.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,10 @@
 #include "lesson/session.h"
 #include "model/crystal_choice.h"
 #include "model/diffractogram.h"
+#include "model/peak_match.h"
+#include "model/unknown_crystal.h"
 #include "render/measured_values.h"
 #include "render/pass_geometry.h"
-#include "render/scene_description.h"
 #include "text_metrics.h"
 
 namespace kb {
@@ -127,6 +129,45 @@ val CrystalChoices()
     return choices;
 }
 
+val CrystalObject(const CrystalParams& c)
+{
+    val out = val::object();
+    out.set("LatticeA", c.LatticeA);
+    out.set("LatticeB", c.LatticeB);
+    out.set("GammaDeg", c.GammaDeg);
+    out.set("Lambda", c.Lambda);
+    return out;
+}
+
+// The lab's class codes. The entropy comes as two 32-bit halves, since this
+// embind passes no 64-bit integers.
+std::string NewClassCodeFrom(unsigned high, unsigned low)
+{
+    return NewClassCode((static_cast<std::uint64_t>(high) << 32) | low);
+}
+// The normalised code, or null when the text is none.
+val NormalisedClassCode(const std::string& typed)
+{
+    const std::optional<std::string> code = NormaliseClassCode(typed);
+    return code ? val(*code) : val::null();
+}
+std::string TeacherKeyOf(const std::string& code)
+{
+    return TeacherKey(code);
+}
+bool IsTeacherKeyFor(const std::string& code, const std::string& typedKey)
+{
+    return IsTeacherKey(code, typedKey);
+}
+std::string SolutionTableOf(const std::string& code, const std::string& decimalSeparator)
+{
+    return SolutionTable(code, decimalSeparator);
+}
+val UnknownCrystalOf(const std::string& code, int seat, LabLevel level)
+{
+    return CrystalObject(UnknownCrystal(code, seat, level));
+}
+
 // One window's session on the page's panel.
 class WebSession {
 public:
@@ -143,25 +184,42 @@ public:
         return {check.accepted, check.message};
     }
     bool AnyPeakRecorded() const { return kb::AnyPeakRecorded(session_.State()); }
-    // What the picture shows, in words, as the desktop describes its drawing area.
-    std::string Description(const std::string& decimalSeparator) const
-    {
-        return DescribeScene(session_.State(), decimalSeparator);
-    }
-    val Crystal() const
-    {
-        const CrystalParams& c = session_.State().Crystal;
-        val out = val::object();
-        out.set("LatticeA", c.LatticeA);
-        out.set("LatticeB", c.LatticeB);
-        out.set("GammaDeg", c.GammaDeg);
-        out.set("Lambda", c.Lambda);
-        return out;
-    }
+    // What the picture shows, in words, as the desktop describes its drawing
+    // area: in the lab without indices, with the cursor's reading.
+    std::string Description() const { return session_.SceneDescription(); }
+    val Crystal() const { return CrystalObject(session_.State().Crystal); }
     std::string MeasuredValues(const std::string& decimalSeparator) const
     {
         return MeasuredValuesTable(session_.State(), decimalSeparator);
     }
+    std::string Diffractogram(const std::string& decimalSeparator) const
+    {
+        return DiffractogramTable(session_.State(), decimalSeparator);
+    }
+
+    // The lab.
+    void StartLab(const LabChoice& choice) { session_.StartLab(choice); }
+    bool InLab() const { return session_.InLab(); }
+    LabChoice Lab() const { return session_.Lab(); }
+    void SetMeasureScale(bool on) { session_.SetMeasureScale(on); }
+    bool MeasureScale() const { return session_.MeasureScale(); }
+    bool PointerAt(int x, int y) { return session_.PointerAt(x, y); }
+    void MoveCursor(double deltaDeg) { session_.MoveCursor(deltaDeg); }
+    void Button10Click() { session_.Button10Click(); }
+    void Button11Click() { session_.Button11Click(); }
+    // Degrees, or null without a cursor.
+    val CursorDeg() const
+    {
+        const std::optional<double> deg = session_.CursorDeg();
+        return deg ? val(*deg) : val::null();
+    }
+    std::string CursorReading() const { return session_.CursorReading(); }
+    std::string Verdict() const { return session_.Verdict(); }
+    int GuessCount() const { return session_.GuessCount(); }
+    // The peaks recorded so far (degrees, ascending) and whether they cover a
+    // full turn: what a guess is held against.
+    val MeasuredPeaks() const { return val::array(kb::MeasuredPeaks(session_.State())); }
+    bool MeasurementComplete() const { return kb::MeasurementComplete(session_.State()); }
 
     // What the tests and the benchmark look at.
     double OmegaDeg() const { return static_cast<double>(session_.State().Omega) * kRadToDegExact; }
@@ -198,11 +256,30 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
     using namespace emscripten;
     using kb::WebSession;
 
+    value_object<kb::LabChoice>("LabChoice")
+        .field("code", &kb::LabChoice::code)
+        .field("seat", &kb::LabChoice::seat)
+        .field("level", &kb::LabChoice::level);
+
     value_object<kb::CrystalResult>("CrystalResult")
         .field("accepted", &kb::CrystalResult::accepted)
         .field("message", &kb::CrystalResult::message);
 
     function("CrystalChoices", &kb::CrystalChoices);
+
+    enum_<kb::LabLevel>("LabLevel")
+        .value("Rectangular", kb::LabLevel::Rectangular)
+        .value("Oblique", kb::LabLevel::Oblique);
+    constant("kLabFirstSeat", kb::kLabFirstSeat);
+    constant("kLabLastSeat", kb::kLabLastSeat);
+    constant("kCursorStepDeg", kb::kCursorStepDeg);
+    constant("kCursorBigStepDeg", kb::kCursorBigStepDeg);
+    function("NewClassCode", &kb::NewClassCodeFrom);
+    function("NormaliseClassCode", &kb::NormalisedClassCode);
+    function("TeacherKey", &kb::TeacherKeyOf);
+    function("IsTeacherKey", &kb::IsTeacherKeyFor);
+    function("SolutionTable", &kb::SolutionTableOf);
+    function("UnknownCrystal", &kb::UnknownCrystalOf);
 
     class_<WebSession>("Session")
         .constructor<val>()
@@ -229,5 +306,21 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
         .function("Button8Click", &WebSession::Button8Click)
         .function("Button9Click", &WebSession::Button9Click)
         .function("Timer1Timer", &WebSession::Timer1Timer)
-        .function("DisplayControlClick", &WebSession::DisplayControlClick);
+        .function("DisplayControlClick", &WebSession::DisplayControlClick)
+        .function("DiffractogramTable", &WebSession::Diffractogram)
+        .function("StartLab", &WebSession::StartLab)
+        .function("InLab", &WebSession::InLab)
+        .function("Lab", &WebSession::Lab)
+        .function("SetMeasureScale", &WebSession::SetMeasureScale)
+        .function("MeasureScale", &WebSession::MeasureScale)
+        .function("PointerAt", &WebSession::PointerAt)
+        .function("MoveCursor", &WebSession::MoveCursor)
+        .function("Button10Click", &WebSession::Button10Click)
+        .function("Button11Click", &WebSession::Button11Click)
+        .function("CursorDeg", &WebSession::CursorDeg)
+        .function("CursorReading", &WebSession::CursorReading)
+        .function("Verdict", &WebSession::Verdict)
+        .function("GuessCount", &WebSession::GuessCount)
+        .function("MeasuredPeaks", &WebSession::MeasuredPeaks)
+        .function("MeasurementComplete", &WebSession::MeasurementComplete);
 }

@@ -1,6 +1,9 @@
-// The browser edition's one module: the panel of the page carried out for
-// the core (the same handlers and passes as on the desktop), and the one
-// painter, which replays each pass's draw list on the canvas.
+// The browser edition's start-up module: the panel of the page carried out
+// for the core (the same handlers and passes as on the desktop), and the one
+// painter, which replays each pass's draw list on the canvas. The lab's
+// wiring lives in lab.js, which gets the session from here.
+
+import { WireLab } from './lab.js';
 
 // Command codes of the encoded draw list (web/draw_list_encoding.h).
 const kPen = 1, kBrush = 2, kFont = 3, kLine = 4, kEllipse = 5, kArc = 6, kPolygon = 7, kFillRect = 8, kText = 9;
@@ -481,11 +484,12 @@ class Page {
         // reader is told only then. The session's very first pass comes
         // before the page holds the session.
         if (session) {
-            const description = session.Description(this.DecimalSeparator());
+            const description = session.Description();
             if (description !== this.description) {
                 this.description = description;
                 $('drawing-description').textContent = description;
             }
+            lab.Sync();
         }
         if (!this.firstPictureAt) {
             this.firstPictureAt = performance.now();
@@ -503,6 +507,7 @@ let core = null;
 let session = null;
 let crystalChoices = null;  // presets and ranges, from the core
 let page = null;
+let lab = null;
 
 // Every control as the window is created.
 function ResetControls() {
@@ -550,7 +555,9 @@ function Quit() {
         document.exitFullscreen().catch(() => {});
     }
     session.delete();
+    session = null;
     ResetControls();
+    lab.Reset();
     StartSession();
 }
 
@@ -747,6 +754,8 @@ function WireControls() {
     for (const [id, handler] of Object.entries(handlers)) {
         $(id).addEventListener('click', () => session[handler]());
     }
+    // Leaving the lab by a numbered lesson frees the tools it locked.
+    $('Button9').addEventListener('click', () => lab.Sync());
     $('Button1').addEventListener('click', Quit);
     // A change by the user raises the display handler once; the core's own
     // changes raise none, it runs the handlers itself.
@@ -805,7 +814,9 @@ async function Main() {
     await fontReady;
     page = new Page();
     WireControls();
+    lab = WireLab({ core, page, session: () => session, Download, SuggestedName });
     StartSession();
+    lab.FollowLink();
     window.kb = { core, page, get session() { return session; }, ReplayDrawList, ready: true };
 }
 

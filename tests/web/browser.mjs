@@ -27,9 +27,11 @@ export async function LaunchChromium() {
 }
 
 // A tab on the page at `width`×`height` CSS pixels and `ratio`, in `locale`,
-// with a touch screen for `touch`; console errors, uncaught exceptions and
-// requests beyond the file are collected in `errors`.
-export async function OpenPage(browser, pagePath, { width, height, ratio = 1, locale = 'de-DE', touch = false }) {
+// with a touch screen for `touch`, opened with `hash` (e.g. a class link);
+// console errors, uncaught exceptions and requests beyond the file are
+// collected in `errors`.
+export async function OpenPage(browser, pagePath,
+    { width, height, ratio = 1, locale = 'de-DE', touch = false, hash = '' }) {
     const tab = await browser.newPage();
     const errors = [];
     tab.on('console', (message) => {
@@ -51,7 +53,7 @@ export async function OpenPage(browser, pagePath, { width, height, ratio = 1, lo
         Object.defineProperty(navigator, 'language', { get: () => language });
     }, locale);
     await tab.setViewport({ width, height, deviceScaleFactor: ratio, hasTouch: touch, isLandscape: width > height });
-    await tab.goto(pathToFileURL(pagePath).href, { waitUntil: 'load' });
+    await tab.goto(pathToFileURL(pagePath).href + hash, { waitUntil: 'load' });
     await tab.waitForFunction(() => window.kb && window.kb.ready, { timeout: 20000 });
     return { tab, errors };
 }

@@ -300,3 +300,145 @@ test('the drawing area described in words; "Kristall und Strahlung": OK on the c
     assert.deepEqual(errors, []);
     await tab.close();
 });
+
+// The lab as the native core gives it for the same code and seat.
+const statesFile = new URL('./draw_list_states.json', import.meta.url).pathname;
+const nativeLabs = JSON.parse(execFileSync(process.env.KB_NATIVE_ANSWERS, ['--labs', statesFile]));
+const kLabLink = '#unbekannt=K7MX4P&platz=12&stufe=rechtwinklig';
+const kNativeLab = nativeLabs['rectangular, the true cell after a full turn'];
+// What would give the crystal away: indices, a spacing d, a lattice constant.
+const kRevealing = /-?\d+ -?\d+ -?\d+|\bd\s*[(=]|\b[abγ] = /;
+
+// Timer ticks at once, up to the next reflection in Bragg position with
+// `toReflection`, and at most until the crystal has turned once all round.
+function Turn(tab, toReflection) {
+    return tab.evaluate((stop) => {
+        const { session } = window.kb;
+        for (let i = 0; i < 3000 && !session.MeasurementComplete(); ++i) {
+            session.Timer1Timer();
+            if (stop && session.ActiveReflex() >= 0) {
+                break;
+            }
+        }
+        return session.MeasurementComplete();
+    }, toReflection);
+}
+
+function LabTexts(tab) {
+    return tab.evaluate(() => {
+        const $ = (id) => document.getElementById(id);
+        return {
+            caption: document.title, reflex: $('Edit4').textContent,
+            lines: Array.from($('ListBox1').children, (item) => item.textContent).join('\n'),
+            description: $('drawing-description').textContent,
+        };
+    });
+}
+
+test('the class link starts the lab by touch: the native crystal, its panel, nothing of the crystal in any text', async () => {
+    const { tab, errors } = await OpenPage(chromium.browser, pagePath,
+        { width: 1024, height: 768, touch: true, hash: kLabLink });
+    const crystal = await tab.evaluate(() => {
+        const c = window.kb.session.Crystal();
+        return [c.LatticeA, c.LatticeB, c.GammaDeg, c.Lambda];
+    });
+    assert.deepEqual(crystal, kNativeLab.crystal);
+    assert.equal(await tab.title(), kNativeLab.caption);
+    const panel = await tab.evaluate(() => {
+        const $ = (id) => document.getElementById(id);
+        return {
+            hidden: ['GroupBox3', 'GroupBox4', 'GroupBox8', 'Button6'].filter((id) => $(id).hidden),
+            disabled: ['CrystalButton', 'SaveValuesButton', 'LabButton'].filter((id) => $(id).disabled),
+            scale: $('ScaleButton').getAttribute('aria-pressed'),
+            focusable: $('drawing-area').tabIndex,
+        };
+    });
+    assert.deepEqual(panel, { hidden: ['GroupBox3', 'GroupBox4', 'Button6'],
+        disabled: ['CrystalButton', 'SaveValuesButton'], scale: 'true', focusable: 0 });
+    // The lab's group as big as the others by touch.
+    const targets = await tab.evaluate(() => [...document.querySelectorAll('#GroupBox8 button, #GroupBox8 input')]
+        .map((element) => {
+            element.scrollIntoView({ block: 'nearest' });
+            const box = element.getBoundingClientRect();
+            return { name: element.id, width: box.width, height: box.height, inside: box.top >= 0 && box.bottom <= innerHeight };
+        }));
+    assert.equal(targets.length, 5);
+    for (const target of targets) {
+        assert.ok(target.inside && target.width >= 24 && target.height >= 24, JSON.stringify(target));
+    }
+
+    // Reflections in Bragg position on the way round, then the true cell.
+    const seen = [];
+    for (let calls = 0; calls < 3000 && !(await Turn(tab, true)); ++calls) {
+        seen.push(await LabTexts(tab));
+    }
+    assert.ok(seen.some((texts) => texts.reflex === 'Reflex in Bragg-Stellung'), 'a reflection was in Bragg position');
+    for (const [k, value] of crystal.slice(0, 3).entries()) {
+        await tab.tap(`#Edit${5 + k}`);
+        await tab.keyboard.type(value.toFixed(1).replace('.', ','));
+    }
+    await tab.tap('#Button11');
+    const solved = await LabTexts(tab);
+    assert.equal(solved.lines, kNativeLab.readouts[2]);
+    assert.match(solved.lines, /^Gelöst nach 1 Vermutung$/m);
+    for (const texts of [...seen, solved]) {
+        for (const text of Object.values(texts)) {
+            assert.doesNotMatch(text, kRevealing);
+        }
+    }
+
+    // A numbered lesson leaves the lab: its group hidden, the tools back.
+    await StartExperiment(tab, '3');
+    const left = nativeLabs['a lesson after the lab'];
+    assert.deepEqual(await tab.evaluate(() => {
+        const $ = (id) => document.getElementById(id);
+        const c = window.kb.session.Crystal();
+        return [document.title, [c.LatticeA, c.LatticeB, c.GammaDeg, c.Lambda], $('GroupBox8').hidden,
+            $('CrystalButton').disabled, $('SaveValuesButton').disabled];
+    }), [left.caption, left.crystal, true, false, false]);
+    assert.deepEqual(errors, []);
+    await tab.close();
+});
+
+test('the measuring cursor by pointer and keys; a link without a seat asks for it', async () => {
+    const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 792, height: 568, hash: kLabLink });
+    assert.equal(await Turn(tab, false), true);
+    const cursor = () => tab.evaluate(() => window.kb.session.CursorDeg());
+    // A press in the diffractogram's band, at the bottom of the drawing area.
+    const box = await tab.$eval('#drawing-area', (e) => {
+        const r = e.getBoundingClientRect();
+        return { x: r.left + r.width / 2, y: r.bottom - 3 };
+    });
+    await tab.mouse.click(box.x, box.y);
+    const set = await cursor();
+    assert.notEqual(set, null, 'the press set the cursor');
+    assert.equal(await tab.evaluate(() => document.activeElement.id), 'drawing-area');
+    const reading = /^2Θ = \d+,\d\d°, d\/n = \d+,\d pm$/;
+    assert.match(await tab.$eval('#ListBox1', (e) => e.firstElementChild.textContent), reading);
+    await tab.keyboard.press('ArrowRight');
+    assert.ok(Math.abs(await cursor() - (set + 0.05)) < 1e-9, 'the arrow key: 0.05°');
+    await tab.keyboard.down('Shift');
+    await tab.keyboard.press('ArrowLeft');
+    await tab.keyboard.up('Shift');
+    assert.ok(Math.abs(await cursor() - (set - 0.95)) < 1e-9, 'with Shift: 1°');
+    await tab.keyboard.press('s');
+    const snapped = await cursor();
+    const announced = await tab.$eval('#lab-announcement', (e) => e.textContent);
+    assert.equal(announced, await tab.evaluate(() => window.kb.session.CursorReading()));
+    assert.match(announced, reading);
+    const peaks = await tab.evaluate(() => window.kb.session.MeasuredPeaks());
+    assert.ok(peaks.some((deg) => Math.abs(deg - snapped) < 0.3), `"S" snapped ${snapped} onto a peak`);
+
+    // The class link without a seat: the dialog, the code filled in.
+    await tab.evaluate(() => { location.hash = '#unbekannt=k7mx-4p'; });
+    await tab.waitForFunction(() => document.getElementById('LabDialog').open);
+    assert.deepEqual(await tab.evaluate(() => [document.getElementById('labCode').value, document.activeElement.id]),
+        ['K7MX4P', 'labSeat']);
+    await tab.keyboard.type('5');
+    await tab.keyboard.press('Enter');
+    assert.equal(await tab.title(), 'Unbekannter Kristall (Code K7MX4P, Platz 5)');
+    assert.equal(await tab.$eval('#LabDialog', (d) => d.open), false);
+
+    assert.deepEqual(errors, []);
+    await tab.close();
+});

@@ -1,5 +1,7 @@
-// Inlines the core (its glue with the WebAssembly inside), the module, the
-// styles and the font into one HTML file that needs nothing beside it.
+// Inlines the core (its glue with the WebAssembly inside), the modules, the
+// styles and the font into one HTML file that needs nothing beside it. The
+// start-up module's imports of its neighbours ("./lab.js") become data: URLs
+// holding them, so the modules stay modules without a file beside the page.
 //   node assemble_page.mjs --core core.js --font face.ttf --source web/ --out page.html
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
@@ -28,11 +30,23 @@ function Inlinable(text, what) {
 }
 
 const read = (name) => readFileSync(join(values.source, name), 'utf8');
+
+// A module with its relative imports inlined, each neighbour once per import.
+function InlinedModule(name, importing = []) {
+    if (importing.includes(name)) {
+        console.error(`assemble_page: ${[...importing, name].join(' -> ')} import each other`);
+        process.exit(1);
+    }
+    return Inlinable(read(name), name).replace(/(\bfrom\s*)(['"])\.\/([\w-]+\.js)\2/g, (all, from, quote, neighbour) => {
+        const text = InlinedModule(neighbour, [...importing, name]);
+        return `${from}${quote}data:text/javascript;base64,${Buffer.from(text).toString('base64')}${quote}`;
+    });
+}
 const parts = {
     '/*FONT*/': readFileSync(values.font).toString('base64'),
     '/*STYLE*/': read('page.css'),
     '/*CORE*/': Inlinable(readFileSync(values.core, 'utf8'), values.core),
-    '/*SCRIPT*/': Inlinable(read('page.js'), 'page.js'),
+    '/*SCRIPT*/': InlinedModule('page.js'),
 };
 let html = read('page.html');
 for (const [marker, text] of Object.entries(parts)) {
