@@ -12,6 +12,7 @@
 #include "lesson/experiments.h"
 #include "lesson/panel.h"
 #include "lesson/session.h"
+#include "lesson/state_link.h"
 #include "model/crystal_choice.h"
 #include "model/diffractogram.h"
 #include "model/peak_match.h"
@@ -246,6 +247,18 @@ public:
     void Button8Click() { session_.Button8Click(); }
     void Button9Click() { session_.Button9Click(); }
     void Edit2Enter() { session_.Edit2Enter(); }
+    // A link's fragment opened: empty when applied, else the German message
+    // and nothing changed.
+    std::string OpenState(const std::string& fragment)
+    {
+        const StateParse parse = ParseStateFragment(fragment);
+        if (!parse.request) {
+            return parse.message;
+        }
+        ApplyState(session_, *parse.request);
+        return {};
+    }
+    std::string CurrentStateFragment() const { return StateFragment(session_); }
     void StartExperiment(int number) { session_.StartExperiment(number); }
     void Timer1Timer() { session_.Timer1Timer(); }
     void DisplayControlClick() { session_.DisplayControlClick(); }
@@ -343,6 +356,8 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
         .function("Button8Click", &WebSession::Button8Click)
         .function("Button9Click", &WebSession::Button9Click)
         .function("Edit2Enter", &WebSession::Edit2Enter)
+        .function("OpenState", &WebSession::OpenState)
+        .function("StateFragment", &WebSession::CurrentStateFragment)
         .function("StartExperiment", &WebSession::StartExperiment)
         .function("Timer1Timer", &WebSession::Timer1Timer)
         .function("DisplayControlClick", &WebSession::DisplayControlClick)

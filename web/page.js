@@ -3,7 +3,7 @@
 // painter, which replays each pass's draw list on the canvas. The lab's
 // wiring lives in lab.js, which gets the session from here.
 
-import { WireExtras } from './extras.js';
+import { ShowNotice, WireExtras } from './extras.js';
 import { WireLab } from './lab.js';
 
 // Command codes of the encoded draw list (web/draw_list_encoding.h).
@@ -636,6 +636,32 @@ function SaveValues() {
     Download(new Blob(['\uFEFF', table], { type: 'text/csv;charset=utf-8' }), `${SuggestedName()}.csv`);
 }
 
+// A link's state: "#experiment=12&lattice=300,300,90&wavelength=70.93&omega=25.5&speed=70".
+// A bad value gives the command line's message and changes nothing. The
+// lab's class link is lab.js's.
+function OpenStateLink() {
+    const fragment = location.hash.replace(/^#/, '');
+    if (fragment === '' || new URLSearchParams(fragment).has('unbekannt')) {
+        return;
+    }
+    const message = session.OpenState(fragment);
+    lab.Sync();
+    if (message) {
+        page.ShowMessage('Kristallbeugung', message);
+    }
+}
+
+// "Link kopieren": this page's address with the state shown now.
+async function CopyLink() {
+    const link = `${location.href.split('#')[0]}#${session.StateFragment()}`;
+    try {
+        await navigator.clipboard.writeText(link);
+        ShowNotice('Link in die Zwischenablage kopiert');
+    } catch {
+        page.ShowMessage('Kristallbeugung', link);
+    }
+}
+
 function ToggleFullScreen() {
     if (document.fullscreenElement) {
         document.exitFullscreen().catch(() => {});
@@ -841,6 +867,7 @@ function WireControls() {
             list.value = '';
         }
     });
+    $('CopyLinkButton').addEventListener('click', CopyLink);
     $('CrystalButton').addEventListener('click', OpenCrystalDialog);
     $('SavePictureButton').addEventListener('click', SavePicture);
     $('SaveValuesButton').addEventListener('click', SaveValues);
@@ -888,6 +915,8 @@ async function Main() {
     WireExtras({ canvas: page.canvas });
     StartSession();
     lab.FollowLink();
+    OpenStateLink();
+    window.addEventListener('hashchange', OpenStateLink);
     window.kb = { core, page, get session() { return session; }, ReplayDrawList, ready: true };
 }
 

@@ -173,7 +173,7 @@ test('Tab runs over lesson 0\'s controls in the window\'s order, the extras last
     await tab.focus('#Button9');
     const order = [];
     // Past the last control the focus leaves the page once before it wraps.
-    for (let presses = 0; order.length < 31 && presses < 43; ++presses) {
+    for (let presses = 0; order.length < 32 && presses < 44; ++presses) {
         await tab.keyboard.press('Tab');
         const id = await tab.evaluate(() => document.activeElement.id);
         if (id !== '') {
@@ -184,7 +184,7 @@ test('Tab runs over lesson 0\'s controls in the window\'s order, the extras last
     // their order, each over its controls, and the lesson number last.
     assert.deepEqual(order, ['Button1', 'Edit3', 'Edit4', 'ListBox1', 'CrystalButton', 'SavePictureButton',
         'SaveValuesButton', 'PrintButton', 'FullScreenButton', 'CopyPictureButton', 'GuideButton',
-        'ExperimentList', 'Button3', 'Button6', 'Button5', 'Button2', 'Button8',
+        'ExperimentList', 'CopyLinkButton', 'Button3', 'Button6', 'Button5', 'Button2', 'Button8',
         'Button7', 'CheckBox2', 'CheckBox1', 'CheckBox5', 'CheckBox7', 'CheckBox8', 'CheckBox3', 'CheckBox4',
         'RadioGroup1Item2', 'CheckBox6', 'CheckBox9', 'primaer', 'gebeugtCheck', 'CheckBox10']);
     assert.deepEqual(errors, []);
@@ -538,6 +538,64 @@ test('the lessons by name in the extras; names that tell the two "Start" and "Ac
     assert.ok(names[0][0].startsWith(`${names[0][1]}:`) && names[1][0].startsWith('Start:'), JSON.stringify(names));
     assert.deepEqual(errors, []);
     await tab.close();
+});
+
+// What a state link opened shows: caption, crystal, Omega, speed, message.
+function OpenedState(tab) {
+    return tab.evaluate(() => {
+        const { session } = window.kb;
+        const c = session.Crystal();
+        return {
+            caption: document.title, crystal: [c.LatticeA, c.LatticeB, c.GammaDeg, c.Lambda],
+            omega: session.OmegaDeg(), interval: session.TimerIntervalMs(),
+            message: document.getElementById('MessageDialog').open ? document.getElementById('MessageText').textContent : '',
+        };
+    });
+}
+
+test('a state link opens lesson, crystal, Omega and speed; "Link kopieren" gives a link to the same picture', async () => {
+    const link = '#experiment=0&lattice=300,300,90&wavelength=70.93&omega=25.5&speed=70';
+    const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768, hash: link });
+    const opened = await OpenedState(tab);
+    // The caption names a crystal that is not the standard; Omega is stored in single precision.
+    assert.ok(opened.caption.startsWith(`${lessons['0'].caption} (a = 300 pm`), opened.caption);
+    assert.deepEqual({ ...opened, caption: '', omega: Math.round(opened.omega * 1000) / 1000 },
+        { caption: '', crystal: [300, 300, 90, Math.fround(70.93)], omega: 25.5, interval: 70, message: '' });
+    await tab.evaluate(() => {
+        Object.defineProperty(navigator, 'clipboard', {
+            configurable: true, value: { writeText: async (text) => { window.copiedLink = text; } },
+        });
+    });
+    await tab.click('#CopyLinkButton');
+    await tab.waitForFunction(() => window.copiedLink);
+    const copied = await tab.evaluate(() => window.copiedLink);
+    assert.ok(copied.startsWith('file://') && copied.includes('#'), copied);
+    const picture = () => tab.evaluate(() => document.getElementById('drawing-area').toDataURL());
+    const other = await OpenPage(chromium.browser, pagePath,
+        { width: 1024, height: 768, hash: `#${copied.split('#')[1]}` });
+    assert.deepEqual(await OpenedState(other.tab), opened);
+    assert.equal(await other.tab.evaluate(() => document.getElementById('drawing-area').toDataURL()), await picture(),
+        'the same picture');
+    assert.deepEqual([...errors, ...other.errors], []);
+    await other.tab.close();
+    await tab.close();
+});
+
+test('a state link with a bad value: the command line\'s message, nothing changed', async (t) => {
+    // Lesson 12 is written for the standard crystal: no other with it.
+    for (const link of ['#experiment=12&lattice=300,300,90&omega=25.5', '#experiment=12&omega=400', '#experiment=15',
+        '#speed=0', '#wavelength=abc&experiment=3']) {
+        await t.test(link, async () => {
+            const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768, hash: link });
+            const state = await OpenedState(tab);
+            assert.ok(state.message.length > 0, 'a message');
+            const fresh = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768 });
+            assert.deepEqual({ ...state, message: '' }, await OpenedState(fresh.tab), 'as a page opened without it');
+            assert.deepEqual([...errors, ...fresh.errors], []);
+            await fresh.tab.close();
+            await tab.close();
+        });
+    }
 });
 
 // The lab as the native core gives it for the same code and seat.

@@ -9,7 +9,7 @@
 //   KB_WEB_PAGE=<page.html> KB_NATIVE_ANSWERS=<tool> [KB_WEBKIT_DRIVER=<driver>] node webkit_smoke.mjs
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
-import { existsSync } from 'node:fs';
+import { existsSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:net';
 import { after, before, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
@@ -116,7 +116,8 @@ async function Run() {
 
     test('webkit: the page loads from file:// without an error, lessons 0 and 12 give their captions and a picture',
         async () => {
-            await driver.Command('POST', '/window/rect', { width: 1024, height: 768 });
+            const [width, height] = (process.env.KB_WEBKIT_SIZE || '1024x768').split('x').map(Number);
+            await driver.Command('POST', '/window/rect', { width, height });
             await driver.Command('POST', '/url', { url: pathToFileURL(process.env.KB_WEB_PAGE).href });
             await driver.WaitFor('return Boolean(window.kb && window.kb.ready) || document.title.startsWith("Kristallbeugung:")');
             assert.equal(await driver.Script('return document.title'), 'Kein Experiment aktiv');
@@ -141,6 +142,13 @@ async function Run() {
             assert.equal(await driver.Script('return document.getElementById("MessageDialog").open'), false);
         });
 
+    // With KB_WEBKIT_SHOT=<file.png>: the window as it stands, lesson 12 shown.
+    if (process.env.KB_WEBKIT_SHOT) {
+        test('webkit: screenshot', async () => {
+            const png = await driver.Command('GET', '/screenshot');
+            writeFileSync(process.env.KB_WEBKIT_SHOT, Buffer.from(png, 'base64'));
+        });
+    }
     if (!process.env.KB_WEBKIT_FULL) {
         return;
     }
