@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <locale>
+#include <sstream>
 #include <vector>
 
 #include "experiments.h"
 #include "model/crystal_choice.h"
 #include "model/rotation.h"
+#include "render/readouts.h"
 #include "session.h"
 
 namespace kb {
@@ -36,17 +39,14 @@ std::optional<double> ParseDecimal(std::string_view typed)
 {
     std::string text(Trimmed(typed));
     std::replace(text.begin(), text.end(), ',', '.');
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (first != last && *first == '+') {
-        ++first;
-    }
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
     double value = 0.0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (first == last || error != std::errc() || end != last || !std::isfinite(value)) {
+    if (text.empty() || !(in >> value) || !std::isfinite(value)) {
         return std::nullopt;
     }
-    return value;
+    in >> std::ws;
+    return in.eof() ? std::optional<double>(value) : std::nullopt;
 }
 
 std::optional<std::uint32_t> ParseWhole(std::string_view typed)
@@ -93,21 +93,18 @@ std::optional<std::string> PercentDecoded(std::string_view text)
     return plain;
 }
 
-// Up to `decimals` digits after the point, trailing zeros dropped; never the
-// C library's locale, so that a link reads alike everywhere.
+// Up to `decimals` digits after the point, trailing zeros dropped, by the
+// readouts' own formatter: a link reads alike under every locale.
 std::string Number(double value, int decimals)
 {
-    char buffer[64];
-    const auto [end, error] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    std::string text(buffer, error == std::errc() ? end : buffer);
+    std::string text = FormatFixed(value, decimals, ".");
     if (text.find('.') != std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);
         if (text.back() == '.') {
             text.pop_back();
         }
     }
-    return text == "-0" ? "0" : text;
+    return text;
 }
 
 }  // namespace
