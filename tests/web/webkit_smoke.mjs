@@ -136,7 +136,7 @@ async function Run() {
                         inked += data[i] + data[i + 1] + data[i + 2] < 600 ? 1 : 0;
                     }
                     return inked / (canvas.width * canvas.height);`);
-                assert.ok(inked > 0.005, `lesson ${lesson}: ${(inked * 100).toFixed(2)} % of the picture drawn`);
+                assert.ok(inked > 0.001, `lesson ${lesson}: ${(inked * 100).toFixed(2)} % of the picture drawn`);
             }
             // No error message of the page's own (a failed start shows in the title).
             assert.equal(await driver.Script('return document.getElementById("MessageDialog").open'), false);
