@@ -193,6 +193,8 @@ void CommandLineTest::badInputEndsWithTwoAndWritesNothing_data()
     QTest::newRow("lesson for the standard crystal")
         << QStringList{"--lattice", "300,300,90", "--experiment", "3", "--export", png};
     QTest::newRow("wavelength not a number") << QStringList{"--wavelength", "Cu", "--export", png};
+    QTest::newRow("omega past a full turn") << QStringList{"--omega", "400", "--export", png};
+    QTest::newRow("speed 0") << QStringList{"--speed", "0", "--export", png};
     QTest::newRow("scale 9") << QStringList{"--scale", "9", "--export", png};
     QTest::newRow("scale 2.5") << QStringList{"--scale", "2.5", "--export", png};
     QTest::newRow("scale past the largest picture")
