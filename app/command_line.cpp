@@ -337,7 +337,8 @@ void ApplyRequest(const CommandLineRequest& request, TForm1& form)
     if (request.crystal) {
         form.ApplyCrystal(*request.crystal);  // checked while reading the arguments
     }
-    if (!request.Exports() && !request.experiment && !request.omegaDeg && request.turnDeg <= 0.0) {
+    if (!request.Exports() && !request.experiment && !request.omegaDeg && !request.intervalMs &&
+        request.turnDeg <= 0.0) {
         return;  // the window initialises itself when it is first shown
     }
     form.FormActivate();

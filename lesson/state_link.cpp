@@ -267,4 +267,13 @@ void ApplyState(Session& session, const StateRequest& request)
     }
 }
 
+std::string OpenStateFragment(Session& session, std::string_view fragment)
+{
+    const StateParse parse = ParseStateFragment(fragment);
+    if (parse.request) {
+        ApplyState(session, *parse.request);
+    }
+    return parse.message;
+}
+
 }  // namespace kb

@@ -54,5 +54,8 @@ std::string StateFragment(const Session& session);
 // The crystal, then the lesson as "Start" starts it, then Omega and the
 // speed; initialises the session first if it has not been.
 void ApplyState(Session& session, const StateRequest& request);
+// Both at once, as a front end opens a link: the message on a bad value, and
+// then nothing changes; empty when the state is applied.
+std::string OpenStateFragment(Session& session, std::string_view fragment);
 
 }  // namespace kb

@@ -164,6 +164,7 @@ private slots:
     void solutionTableNeedsNoDisplay();
     void stateOptionsSayWhatALinkSays_data();
     void stateOptionsSayWhatALinkSays();
+    void omegaAndSpeedReachTheWindow_data();
     void omegaAndSpeedReachTheWindow();
 
 private:
@@ -193,6 +194,8 @@ void CommandLineTest::badInputEndsWithTwoAndWritesNothing_data()
     QTest::newRow("lesson for the standard crystal")
         << QStringList{"--lattice", "300,300,90", "--experiment", "3", "--export", png};
     QTest::newRow("wavelength not a number") << QStringList{"--wavelength", "Cu", "--export", png};
+    QTest::newRow("omega past a full turn") << QStringList{"--omega", "400", "--export", png};
+    QTest::newRow("speed 0") << QStringList{"--speed", "0", "--export", png};
     QTest::newRow("scale 9") << QStringList{"--scale", "9", "--export", png};
     QTest::newRow("scale 2.5") << QStringList{"--scale", "2.5", "--export", png};
     QTest::newRow("scale past the largest picture")
@@ -573,18 +576,31 @@ void CommandLineTest::stateOptionsSayWhatALinkSays()
     QCOMPARE(parse.text, QStringLiteral("kristallbeugung: ") + QString::fromStdString(link.message));
 }
 
+void CommandLineTest::omegaAndSpeedReachTheWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<double>("omega");
+    QTest::addColumn<int>("speed");
+    QTest::newRow("after a lesson") << QStringList{"--experiment", "0", "--omega", "25,5", "--speed", "200"}
+                                    << 25.5 << 200;
+    QTest::newRow("speed alone") << QStringList{"--speed", "7"} << 0.0 << 7;
+}
+
 void CommandLineTest::omegaAndSpeedReachTheWindow()
 {
-    const kb::CommandLineParse parse =
-        kb::ParseCommandLine({"kristallbeugung", "--experiment", "0", "--omega", "25,5", "--speed", "200"});
+    QFETCH(QStringList, arguments);
+    QFETCH(double, omega);
+    QFETCH(int, speed);
+    const kb::CommandLineParse parse = kb::ParseCommandLine(QStringList{"kristallbeugung"} + arguments);
     QVERIFY2(parse.request, qPrintable(parse.text));
     kb::TForm1 form;
     kb::ApplyRequest(*parse.request, form);
+    form.show();
     const kb::SimState& s = form.State();
-    QCOMPARE(s.Omega, kb::Single(25.5 * static_cast<double>(s.DegToRad)));
-    QCOMPARE(s.TimerInterval, 200u);
+    QCOMPARE(s.Omega, kb::Single(omega * static_cast<double>(s.DegToRad)));
+    QCOMPARE(s.TimerInterval, static_cast<std::uint32_t>(speed));
     form.Button3->click();
-    QCOMPARE(form.Timer1->interval(), 200);
+    QCOMPARE(form.Timer1->interval(), speed);
 }
 
 QTEST_MAIN(CommandLineTest)

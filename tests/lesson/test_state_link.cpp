@@ -109,6 +109,19 @@ void StateLinkTest::parse()
     QCOMPARE(QString::fromStdString(parse.message), message);
     QCOMPARE(parse.request.has_value(), message.isEmpty());
     if (!parse.request) {
+        // Opened on a running lesson, a bad link changes nothing.
+        Rig rig;
+        rig.session.StartExperiment(0);
+        rig.session.TurnTo(40.0);
+        const kb::SimState before = rig.session.State();
+        const int passes = rig.session.ScenePassCount();
+        const std::string caption = rig.panel.caption;
+        QCOMPARE(QString::fromStdString(kb::OpenStateFragment(rig.session, fragment.toStdString())), message);
+        QCOMPARE(rig.session.ScenePassCount(), passes);
+        QCOMPARE(rig.panel.caption, caption);
+        QCOMPARE(rig.session.State().Omega, before.Omega);
+        QCOMPARE(rig.session.State().Crystal, before.Crystal);
+        QCOMPARE(rig.session.State().TimerInterval, before.TimerInterval);
         return;
     }
     const kb::StateRequest& r = *parse.request;
