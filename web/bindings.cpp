@@ -249,15 +249,7 @@ public:
     void Edit2Enter() { session_.Edit2Enter(); }
     // A link's fragment opened: empty when applied, else the German message
     // and nothing changed.
-    std::string OpenState(const std::string& fragment)
-    {
-        const StateParse parse = ParseStateFragment(fragment);
-        if (!parse.request) {
-            return parse.message;
-        }
-        ApplyState(session_, *parse.request);
-        return {};
-    }
+    std::string OpenState(const std::string& fragment) { return OpenStateFragment(session_, fragment); }
     std::string CurrentStateFragment() const { return StateFragment(session_); }
     void StartExperiment(int number) { session_.StartExperiment(number); }
     void Timer1Timer() { session_.Timer1Timer(); }
