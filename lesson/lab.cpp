@@ -160,6 +160,7 @@ void Session::StartLab(const LabChoice& choice)
         return;  // the front ends check the code before
     }
     FormActivate();
+    experiment_.reset();
     if (!inLab_) {
         crystalBeforeLab_ = state_.Crystal;
         scaleBeforeLab_ = measureScale_;
