@@ -7,14 +7,15 @@
 #   ./kb.sh package    build in release mode and write a Debian package
 #   ./kb.sh web        build the browser edition: one HTML file, path on the last line
 #   ./kb.sh web-bench  time a scene pass in headless chromium against the native one
+#   ./kb.sh web-webkit every lesson's panel and the page's look in WebKitGTK (by hand)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 mode="${1:-}"
 case "$mode" in
-run | test | test-asan | package | web | web-bench) ;;
+run | test | test-asan | package | web | web-bench | web-webkit) ;;
 *)
-    echo "usage: $0 run | test | test-asan | package | web | web-bench" >&2
+    echo "usage: $0 run | test | test-asan | package | web | web-bench | web-webkit" >&2
     exit 64
     ;;
 esac
@@ -31,11 +32,12 @@ if [ "$mode" = package ]; then
     packages+=(dpkg-dev file lintian)
 fi
 case "$mode" in
-test | web | web-bench)
-    # The browser edition: emscripten builds it, chromium runs its tests. node
-    # and npm may come from elsewhere than Debian (a NodeSource nodejs brings
-    # its own npm, and Debian's npm package cannot go beside it).
-    packages+=(emscripten chromium)
+test | web | web-bench | web-webkit)
+    # The browser edition: emscripten builds it; chromium and firefox-esr run
+    # its tests, WebKitGTK (in a virtual display) a smoke test. node and npm
+    # may come from elsewhere than Debian (a NodeSource nodejs brings its own
+    # npm, and Debian's npm package cannot go beside it).
+    packages+=(emscripten chromium firefox-esr webkit2gtk-driver xvfb xauth)
     command -v node >/dev/null 2>&1 || packages+=(nodejs)
     command -v npm >/dev/null 2>&1 || packages+=(npm)
     ;;
@@ -87,6 +89,10 @@ werror=OFF
 if [ -n "${CI:-}" ]; then werror=ON; fi
 
 cmake --preset "$preset" -DKB_WERROR="$werror" >/dev/null
+if [ "$mode" = web-webkit ]; then
+    cmake --build --preset dev -j "$jobs" --target web_page web_native_answers web_test_modules
+    KB_WEBKIT_FULL=1 exec ctest --preset dev --output-on-failure -R '^web_page_webkit$'
+fi
 if [ "$mode" = web-bench ]; then
     cmake --build --preset dev -j "$jobs" --target kb_bench web_page web_test_modules
     exec node bench/web_bench.mjs build/web/kristallbeugung.html build/dev/bench/kb_bench

@@ -116,6 +116,8 @@ void TForm1::BuildMenuBar()
     connect(AddAction(file, "QuitAction", QStringLiteral("&Beenden"), QKeySequence(Qt::CTRL | Qt::Key_Q)),
             &QAction::triggered, this, &TForm1::Button1Click);
 
+    BuildExperimentMenu(menuBar_->addMenu(QStringLiteral("&Experiment")));
+
     QMenu* view = menuBar_->addMenu(QStringLiteral("&Ansicht"));
     fullScreenAction_ =
         AddAction(view, "FullScreenAction", QStringLiteral("&Vollbild"), QKeySequence(Qt::Key_F11));

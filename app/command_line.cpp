@@ -15,6 +15,7 @@
 
 #include "app_language.h"
 #include "lesson/experiments.h"
+#include "lesson/state_link.h"
 #include "main_window.h"
 #include "model/crystal_choice.h"
 #include "model/unknown_crystal.h"
@@ -71,12 +72,6 @@ std::optional<double> ParseTurn(const QString& text)
         return std::nullopt;
     }
     return value;
-}
-
-std::optional<float> ParseCrystalNumber(const QString& text)
-{
-    const std::optional<double> value = ParseDecimal(text);
-    return value ? std::optional<float>(static_cast<float>(*value)) : std::nullopt;
 }
 
 std::optional<QSize> ParseSize(const QString& text)
@@ -152,6 +147,15 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption wavelength(QStringList{QStringLiteral("wavelength")},
                                         AppText("Wellenlänge in pm (Vorgabe 154.051, Cu Kα1)."),
                                         QStringLiteral("L"));
+    const QCommandLineOption omega(
+        QStringList{QStringLiteral("omega")},
+        QStringLiteral("Stellt den Kristall auf den Winkel Omega, DEG Grad (0 bis 360)."),
+        QStringLiteral("DEG"));
+    const QCommandLineOption speed(
+        QStringList{QStringLiteral("speed")},
+        QStringLiteral("Millisekunden je Drehschritt, wie \"schneller\" und \"langsamer\" sie ändern "
+                       "(Vorgabe 70)."),
+        QStringLiteral("MS"));
     const QCommandLineOption diffractogram(
         QStringList{QStringLiteral("export-diffractogram")},
         AppText("Schreibt das Diffraktogramm, 2Theta und Intensität je Kanal, als CSV-Tabelle oder "
@@ -167,8 +171,8 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
                                       AppText("Sprache der Oberfläche, %1 (Vorgabe: die des Systems).")
                                           .arg(Languages().join(QStringLiteral(", "))),
                                       AppText("SPRACHE"));
-    parser.addOptions({experiment, turn, size, scale, lattice, wavelength, picture, values, diffractogram,
-                       solution, language});
+    parser.addOptions({experiment, turn, size, scale, lattice, wavelength, omega, speed, picture, values,
+                       diffractogram, solution, language});
 
     if (!parser.parse(arguments)) {
         return Fail(parser.errorText());
@@ -187,8 +191,9 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     }
     // The parser takes the next argument as the value even when it is the
     // next option ("--turn --export u.png"); name the option that lacks it.
-    const QList<const QCommandLineOption*> withValue{
-        &experiment, &turn, &size, &lattice, &wavelength, &picture, &values, &diffractogram, &solution};
+    const QList<const QCommandLineOption*> withValue{&experiment, &turn,          &size,    &lattice,
+                                                     &wavelength, &omega,         &speed,   &picture,
+                                                     &values,     &diffractogram, &solution};
     for (const QCommandLineOption* option : withValue) {
         const QString name = option->names().constFirst();
         for (const QString& value : parser.values(*option)) {
@@ -223,61 +228,32 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
         return parse;
     }
 
+    // The state a link gives too: one check of names, ranges and messages.
+    StateOptions typed;
+    const std::pair<const QCommandLineOption*, std::optional<std::string>*> stateOptions[] = {
+        {&experiment, &typed.experiment},
+        {&lattice, &typed.lattice},
+        {&wavelength, &typed.wavelength},
+        {&omega, &typed.omega},
+        {&speed, &typed.speed}};
+    for (const auto& [option, slot] : stateOptions) {
+        if (parser.isSet(*option)) {
+            *slot = parser.value(*option).toStdString();
+        }
+    }
+    StateParse state = CheckStateOptions(typed);
+    if (!state.request) {
+        return Fail(QString::fromStdString(state.message));
+    }
     CommandLineRequest request;
-    if (parser.isSet(experiment)) {
-        const QString typed = parser.value(experiment);
-        const std::optional<std::int32_t> number = ParseExperimentNumber(typed.toStdString());
-        if (!number) {
-            return Fail(AppText("Experiment %1 existiert nicht.").arg(typed));
-        }
-        if (FindExperiment(*number) == nullptr) {
-            return Fail(AppText("Unbekanntes Experiment: ") + typed);
-        }
-        request.experiment = typed;
+    if (state.request->experiment) {
+        request.experiment = QString::fromStdString(*state.request->experiment);
     }
-    if (parser.isSet(lattice) || parser.isSet(wavelength)) {
-        CrystalParams crystal = kStandardCrystal;
-        if (parser.isSet(lattice)) {
-            const QStringList parts = parser.value(lattice).split(QLatin1Char(','));
-            std::optional<float> a, b, gamma;
-            if (parts.size() == 3) {
-                a = ParseCrystalNumber(parts[0]);
-                b = ParseCrystalNumber(parts[1]);
-                gamma = ParseCrystalNumber(parts[2]);
-            }
-            if (!a || !b || !gamma) {
-                return Fail(AppText("--lattice %1: erwartet werden drei Zahlen A,B,GAMMA, etwa 300,300,90.")
-                                .arg(parser.value(lattice)));
-            }
-            crystal.LatticeA = *a;
-            crystal.LatticeB = *b;
-            crystal.GammaDeg = *gamma;
-        }
-        if (parser.isSet(wavelength)) {
-            const std::optional<float> lambda = ParseCrystalNumber(parser.value(wavelength));
-            if (!lambda) {
-                return Fail(AppText("--wavelength %1: erwartet wird eine Wellenlänge in pm.")
-                                .arg(parser.value(wavelength)));
-            }
-            crystal.Lambda = *lambda;
-        }
-        const CrystalCheck check = CheckCrystal(crystal);
-        if (!check.accepted) {
-            return Fail(QString::fromStdString(check.message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-        }
-        if (request.experiment) {
-            const std::optional<std::int32_t> number =
-                ParseExperimentNumber(request.experiment->toStdString());
-            if (number && *number >= 1) {
-                return Fail(AppText("Experiment %1 ist für den Standardkristall geschrieben; --lattice und "
-                                    "--wavelength gehen mit den Experimenten 0 und -1 oder ohne Experiment.")
-                                .arg(*request.experiment));
-            }
-        }
-        if (!(crystal == kStandardCrystal)) {
-            request.crystal = crystal;
-        }
+    if (state.request->crystal && !(*state.request->crystal == kStandardCrystal)) {
+        request.crystal = state.request->crystal;
     }
+    request.omegaDeg = state.request->omegaDeg;
+    request.intervalMs = state.request->intervalMs;
     if (parser.isSet(turn)) {
         const std::optional<double> degrees = ParseTurn(parser.value(turn));
         if (!degrees) {
@@ -381,13 +357,20 @@ void ApplyRequest(const CommandLineRequest& request, TForm1& form)
     if (request.crystal) {
         form.ApplyCrystal(*request.crystal);  // checked while reading the arguments
     }
-    if (!request.Exports() && !request.experiment && request.turnDeg <= 0.0) {
+    if (!request.Exports() && !request.experiment && !request.omegaDeg && !request.intervalMs &&
+        request.turnDeg <= 0.0) {
         return;  // the window initialises itself when it is first shown
     }
     form.FormActivate();
     if (request.experiment) {
         form.Edit2->setText(*request.experiment);
         form.Button9Click();
+    }
+    if (request.omegaDeg) {
+        form.Lesson().TurnTo(*request.omegaDeg);
+    }
+    if (request.intervalMs) {
+        form.Lesson().SetSpeed(*request.intervalMs);
     }
     if (request.turnDeg > 0.0) {
         form.TurnCrystal(request.turnDeg);

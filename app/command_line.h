@@ -3,6 +3,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 
 #include "model/crystal.h"
@@ -21,14 +22,16 @@ inline constexpr int kMaxPictureScale = 8;
 
 // What the command line asks for, checked: every value is usable.
 struct CommandLineRequest {
-    std::optional<QString> experiment;     // as typed, a lesson number from -1 to 14
-    double turnDeg = 0.0;                  // degrees, not negative
-    std::optional<QSize> viewSize;         // logical px of the drawing area
-    std::optional<CrystalParams> crystal;  // set before the lesson; none for the standard
-    QString picturePath;                   // .png, .svg or .pdf; empty for none
-    int pictureScale = 1;                  // device px per logical px of a PNG, 1 to 8
-    QString valuesPath;                    // .csv or .xlsx; empty for none
-    QString diffractogramPath;             // .csv or .xlsx; empty for none
+    std::optional<QString> experiment;        // as typed, a lesson number from -1 to 14
+    std::optional<double> omegaDeg;           // Omega after the lesson, degrees, 0 to 360
+    std::optional<std::uint32_t> intervalMs;  // ms per rotation step
+    double turnDeg = 0.0;                     // degrees, not negative
+    std::optional<QSize> viewSize;            // logical px of the drawing area
+    std::optional<CrystalParams> crystal;     // set before the lesson; none for the standard
+    QString picturePath;                      // .png, .svg or .pdf; empty for none
+    int pictureScale = 1;                     // device px per logical px of a PNG, 1 to 8
+    QString valuesPath;                       // .csv or .xlsx; empty for none
+    QString diffractogramPath;                // .csv or .xlsx; empty for none
 
     bool Exports() const
     {

@@ -98,6 +98,10 @@ public:
     void Button8Click() { session_->Button8Click(); }
     // The lesson's start; one that brings back the standard crystal says so.
     void Button9Click();
+    // Enter in "Experiment Nr.", and a lesson from the menu "Experiment":
+    // the same start, with the same notice.
+    void Edit2Enter();
+    void StartExperiment(int number);
     void Timer1Timer() { session_->Timer1Timer(); }
     void DisplayControlClick() { session_->DisplayControlClick(); }
 
@@ -235,6 +239,9 @@ private:
     void BuildMenuBar();
     void BuildRotationActions(QMenu* menu);
     void BuildLanguageMenu();
+    void BuildExperimentMenu(QMenu* menu);
+    // Says so when a lesson has brought back the standard crystal.
+    void NoticeCrystalReset(bool otherCrystalBefore);
     void SetUpKeys();
     void SetUpAccessibility();
     // Tells a screen reader in words what the picture shows, when that changes.
@@ -265,6 +272,7 @@ private:
     int RadioItem() const override;
     void SelectRadioItem(int item) override;
     std::string ControlText(Control edit) const override;
+    void SetControlText(Control edit, const std::string& text) override;
     void SetControlCaption(Control control, const std::string& caption) override;
     void SetWindowCaption(const std::string& caption) override;
     void PanelChanged() override;

@@ -120,9 +120,19 @@ std::string TForm1::ControlText(Control edit) const
     return static_cast<QLineEdit*>(Widget(edit))->text().toStdString();
 }
 
+void TForm1::SetControlText(Control edit, const std::string& text)
+{
+    static_cast<QLineEdit*>(Widget(edit))->setText(QString::fromStdString(text));
+}
+
 void TForm1::SetControlCaption(Control control, const std::string& caption)
 {
-    static_cast<QAbstractButton*>(Widget(control))->setText(QString::fromStdString(caption));
+    auto* button = static_cast<QAbstractButton*>(Widget(control));
+    button->setText(QString::fromStdString(caption));
+    // "Stop" names its group as "Start" did.
+    if (const std::string name = AccessibleName(control, caption); !name.empty()) {
+        button->setAccessibleName(QString::fromStdString(name));
+    }
 }
 
 void TForm1::SetWindowCaption(const std::string& caption)

@@ -40,6 +40,15 @@ void TForm1::SetUpAccessibility()
     (void)installed;
     drawingArea_->setAccessibleName(QStringLiteral("Zeichenfläche"));
     RadioGroup1->setAccessibleName(RadioGroup1->title());
+    // Two "Start" buttons, two "Achsen" boxes: each named with its group,
+    // while the caption stays as the lessons show it.
+    for (int i = 0; i < kControlCount; ++i) {
+        const auto control = static_cast<Control>(i);
+        if (const std::string name = AccessibleName(control); !name.empty()) {
+            findChild<QWidget*>(QString::fromLatin1(ControlName(control)))
+                ->setAccessibleName(QString::fromStdString(name));
+        }
+    }
 }
 
 void TForm1::DescribePicture()

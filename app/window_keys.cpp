@@ -52,8 +52,7 @@ void TForm1::BuildRotationActions(QMenu* menu)
 
 void TForm1::SetUpKeys()
 {
-    // A typed lesson number starts with Enter as with "Start".
-    connect(Edit2, &QLineEdit::returnPressed, Button9, &QPushButton::click);
+    connect(Edit2, &QLineEdit::returnPressed, this, &TForm1::Edit2Enter);
     for (QPushButton* button : Panel1->findChildren<QPushButton*>()) {
         button->installEventFilter(this);
     }

@@ -21,7 +21,26 @@ void TForm1::Button9Click()
 {
     const bool otherCrystal = State().Crystal != kStandardCrystal;
     session_->Button9Click();
-    if (otherCrystal && State().Crystal == kStandardCrystal) {
+    NoticeCrystalReset(otherCrystal);
+}
+
+void TForm1::Edit2Enter()
+{
+    const bool otherCrystal = State().Crystal != kStandardCrystal;
+    session_->Edit2Enter();
+    NoticeCrystalReset(otherCrystal);
+}
+
+void TForm1::StartExperiment(int number)
+{
+    const bool otherCrystal = State().Crystal != kStandardCrystal;
+    session_->StartExperiment(number);
+    NoticeCrystalReset(otherCrystal);
+}
+
+void TForm1::NoticeCrystalReset(bool otherCrystalBefore)
+{
+    if (otherCrystalBefore && State().Crystal == kStandardCrystal) {
         ShowNotice(
             AppText("Diese Lektion arbeitet mit dem Standardkristall; der gewählte Kristall ist "
                     "zurückgesetzt."));

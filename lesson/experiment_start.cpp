@@ -56,6 +56,7 @@ void Session::Button9Click()
                 break;
         }
     }
+    experiment_ = experiment->number;
     SetCaptionFrom(
         [experiment] {
             return TrArgs("core", "Experiment %1: %2",
@@ -63,6 +64,32 @@ void Session::Button9Click()
         },
         true);
     DrawScene();
+}
+
+void Session::TurnTo(double omegaDeg)
+{
+    state_.Omega = Single(omegaDeg * static_cast<double>(state_.DegToRad));
+    state_.ActiveReflex = -1;
+    AlignSweepWithCrystal(state_);
+    DrawScene();
+}
+
+void Session::SetSpeed(std::uint32_t intervalMs)
+{
+    timerIntervalMs_ = intervalMs;
+    state_.TimerInterval = intervalMs;
+    panel_.SetTimerInterval(static_cast<int>(intervalMs));
+}
+
+void Session::Edit2Enter()
+{
+    Button9Click();
+}
+
+void Session::StartExperiment(int number)
+{
+    panel_.SetControlText(Control::Edit2, std::to_string(number));
+    Button9Click();
 }
 
 }  // namespace kb

@@ -111,6 +111,13 @@ const Experiment* FindExperiment(int number)
     return nullptr;
 }
 
+std::string ExperimentMenuText(const Experiment& experiment)
+{
+    const int number = experiment.number;
+    const std::string digits = std::to_string(number < 0 ? -number : number);
+    return (number < 0 ? "\u2212" : "") + digits + ": " + std::string(experiment.title);
+}
+
 std::optional<std::int32_t> ParseExperimentNumber(std::string_view text)
 {
     std::size_t i = 0;

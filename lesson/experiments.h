@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "feature_codes.h"
@@ -33,6 +34,9 @@ inline constexpr const char* kExperimentMessageTitle = "Kristallbeugung";
 // Every lesson from -1 to 14, in number order.
 std::span<const Experiment> ExperimentCatalogue();
 const Experiment* FindExperiment(int number);
+// A lesson as a list offers it: "12: Ewald-Konstruktion des Beugungswinkels",
+// a negative number with the minus sign "−1".
+std::string ExperimentMenuText(const Experiment& experiment);
 
 // Reads an experiment number: leading spaces, then an optional sign and
 // decimal digits, or a hexadecimal number after "$", "x", "X", "0x" or "0X"

@@ -33,6 +33,9 @@ constexpr double kReadingStepDeg = 0.01;  // the reading's last digit
 // A bin counts as a peak's top above this share of a lone peak's height: far
 // below any peak, far above the rounding of empty bins.
 constexpr double kPeakTopShare = 0.01;
+// What may stay of the curve once its peaks are taken away: the rounding of
+// its single-precision bins, far below any peak's foot.
+constexpr double kLeftover = 1e-3;
 
 double OnGrid(double deg, double step)
 {
@@ -97,6 +100,56 @@ std::vector<std::string> VerdictLines(const std::string& verdict)
     return lines;
 }
 
+// The centres of the recorded peaks, degrees. Every peak has the same shape
+// on the bin grid, so the curve comes apart from the left: the first bin of a
+// peak tells how many reflections it holds, the whole peak is taken away, and
+// on. Overlapping peaks so come apart where the eye sees one broad top; their
+// centres lie on the grid, within half a bin of the reflections. Empty when
+// the curve does not come apart so (a peak cut off at 0 degrees).
+std::vector<double> PeakCentres(const std::array<float, kDiffractogramBins>& bins)
+{
+    std::array<double, kPeakSamples> shape{};
+    float offset = -kPeakHalfSpanDeg;
+    for (double& value : shape) {
+        value = PeakShape(offset);
+        offset = Single(static_cast<double>(offset) + kBinWidthDeg);
+    }
+    std::vector<double> rest(bins.begin(), bins.end());
+    std::vector<double> centres;
+    for (std::size_t first = 0; first < rest.size(); ++first) {
+        const double reflections = std::round(rest[first] / shape[0]);
+        if (reflections < 1.0) {
+            continue;
+        }
+        for (std::size_t j = 0; j < shape.size() && first + j < rest.size(); ++j) {
+            rest[first + j] -= reflections * shape[j];
+        }
+        centres.push_back(static_cast<double>(first + shape.size() / 2) * static_cast<double>(kBinWidthDeg));
+    }
+    const bool apart =
+        std::all_of(rest.begin(), rest.end(), [](double r) { return std::fabs(r) < kLeftover; });
+    return apart ? centres : std::vector<double>{};
+}
+
+// The tops of the curve: each highest bin refined by the parabola through it
+// and its neighbours.
+std::vector<double> CurveTops(const std::array<float, kDiffractogramBins>& bins)
+{
+    std::vector<double> tops;
+    for (std::size_t i = 1; i + 1 < bins.size(); ++i) {
+        const double left = bins[i - 1];
+        const double mid = bins[i];
+        const double right = bins[i + 1];
+        if (mid <= kPeakTopShare * kPeakHeight || mid < left || mid <= right) {
+            continue;
+        }
+        const double curvature = left - 2.0 * mid + right;
+        const double offset = curvature < 0.0 ? 0.5 * (left - right) / curvature : 0.0;
+        tops.push_back((static_cast<double>(i) + offset) * static_cast<double>(kBinWidthDeg));
+    }
+    return tops;
+}
+
 }  // namespace
 
 void Session::StartLab(const LabChoice& choice)
@@ -106,6 +159,7 @@ void Session::StartLab(const LabChoice& choice)
         return;  // the front ends check the code before
     }
     FormActivate();
+    experiment_.reset();
     if (!inLab_) {
         crystalBeforeLab_ = state_.Crystal;
         scaleBeforeLab_ = measureScale_;
@@ -230,31 +284,19 @@ void Session::MoveCursor(double deltaDeg)
 
 void Session::Button10Click()
 {
-    // The top of a recorded peak as the curve shows it: the highest bin,
-    // refined by the parabola through it and its neighbours, so that
-    // overlapping peaks give the top of their sum.
-    const auto& bins = state_.Diffractogram;
-    const double from = cursorDeg_.value_or(0.0);
-    std::optional<double> best;
-    for (std::size_t i = 1; i + 1 < bins.size(); ++i) {
-        const double left = bins[i - 1];
-        const double mid = bins[i];
-        const double right = bins[i + 1];
-        if (mid <= kPeakTopShare * kPeakHeight || mid < left || mid <= right) {
-            continue;
-        }
-        const double curvature = left - 2.0 * mid + right;
-        const double offset = curvature < 0.0 ? 0.5 * (left - right) / curvature : 0.0;
-        const double deg = (static_cast<double>(i) + offset) * static_cast<double>(kBinWidthDeg);
-        if (!best || std::fabs(deg - from) < std::fabs(*best - from)) {
-            best = deg;
-        }
+    std::vector<double> peaks = PeakCentres(state_.Diffractogram);
+    if (peaks.empty()) {
+        peaks = CurveTops(state_.Diffractogram);
     }
-    if (!best) {
+    if (peaks.empty()) {
         return;
     }
+    const double from = cursorDeg_.value_or(0.0);
+    const double nearest = *std::min_element(peaks.begin(), peaks.end(), [from](double p, double q) {
+        return std::fabs(p - from) < std::fabs(q - from);
+    });
     measureScale_ = true;
-    SetCursor(*best);
+    SetCursor(nearest);
     DrawScene();
 }
 

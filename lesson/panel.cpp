@@ -1,6 +1,7 @@
 #include "panel.h"
 
 #include <array>
+#include <string_view>
 
 namespace kb {
 
@@ -16,6 +17,48 @@ const char* ControlName(Control control)
     };
     const auto index = static_cast<std::size_t>(control);
     return index < kNames.size() ? kNames[index] : "";
+}
+
+std::string AccessibleName(Control control, std::string_view caption)
+{
+    // The Omega check box shares its name with the Omega readout.
+    std::string_view group;
+    switch (control) {
+        case Control::Button3:
+            group = "Kristall drehen";
+            break;
+        case Control::Button9:
+            group = "Experiment Nr.";
+            break;
+        case Control::CheckBox7:
+            group = "Direktes Gitter";
+            break;
+        case Control::CheckBox9:
+            group = "Reziprokes Gitter";
+            break;
+        case Control::CheckBox12:
+            group = "Winkel zeigen";
+            break;
+        default:
+            return {};
+    }
+    return std::string(caption) + ": " + std::string(group);
+}
+
+std::string AccessibleName(Control control)
+{
+    switch (control) {
+        case Control::Button3:
+        case Control::Button9:
+            return AccessibleName(control, "Start");
+        case Control::CheckBox7:
+        case Control::CheckBox9:
+            return AccessibleName(control, "Achsen");
+        case Control::CheckBox12:
+            return AccessibleName(control, "Omega");
+        default:
+            return {};
+    }
 }
 
 }  // namespace kb

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "render/draw_list.h"
 
@@ -58,6 +59,13 @@ inline constexpr int kControlCount = static_cast<int>(Control::Button11) + 1;
 // The layout name, e.g. "CheckBox12"; also the object name or element id.
 const char* ControlName(Control control);
 
+// The name a screen reader gives a control whose caption another control
+// shares: the caption and its group, e.g. "Start: Experiment Nr.". Empty
+// where the caption alone is enough. With `caption`, for a button whose
+// caption changes ("Start"/"Stop"); without, for its caption at start.
+std::string AccessibleName(Control control);
+std::string AccessibleName(Control control, std::string_view caption);
+
 // What a front end does for the lessons. The core decides; the front end only
 // carries out. None of these calls runs a handler: where a change must run
 // one (a check box, the radio group), the core runs it itself, so both front
@@ -83,6 +91,8 @@ public:
     virtual void SelectRadioItem(int item) = 0;
     // Text of an edit box (Edit2).
     virtual std::string ControlText(Control edit) const = 0;
+    // Writes an edit box's text as if typed, without running a handler.
+    virtual void SetControlText(Control edit, const std::string& text) = 0;
     // Caption of a button (Button3).
     virtual void SetControlCaption(Control control, const std::string& caption) = 0;
     virtual void SetWindowCaption(const std::string& caption) = 0;

@@ -88,6 +88,18 @@ public:
     void Button7Click();  // "löschen"
     void Button8Click();  // "langsamer"
     void Button9Click();  // experiment "Start": the number in Edit2
+    // The lesson started last; none before the first and in the lab.
+    std::optional<int> ExperimentNumber() const { return experiment_; }
+    // The crystal at `omegaDeg`, no reflection active, the sweep heading for
+    // the next one from there; one pass.
+    void TurnTo(double omegaDeg);
+    // The timer's interval, ms per step, as "schneller" and "langsamer" set it.
+    void SetSpeed(std::uint32_t intervalMs);
+    // Enter in "Experiment Nr.": the same start as "Start".
+    void Edit2Enter();
+    // A lesson chosen from a list: its number written into Edit2, then
+    // "Start", exactly as typing it and pressing "Start" does.
+    void StartExperiment(int number);
     void Timer1Timer();
     // Any display check box or RadioGroup1 changed by the user.
     void DisplayControlClick();
@@ -157,6 +169,7 @@ private:
     CrystalParams fontsFitForCrystal_;
     bool fontsFitForLab_ = false;
 
+    std::optional<int> experiment_;
     bool inLab_ = false;
     LabChoice lab_;
     CrystalParams crystalBeforeLab_;  // given back by lessons 0 and -1

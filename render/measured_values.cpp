@@ -117,8 +117,9 @@ std::vector<std::array<double, 2>> DiffractogramRows(const SimState& s)
     for (std::size_t i = 0; i < s.Diffractogram.size(); ++i) {
         // The bin's angle as the grid defines it, 0.3 degrees apart, not as a
         // sum of single-precision steps.
-        rows.push_back({RoundDecimalHalfAway(static_cast<double>(i) * kBinWidthDeg, kDiffractogramColumns[0].decimals),
-                        RoundDecimalHalfAway(s.Diffractogram[i], kDiffractogramColumns[1].decimals)});
+        rows.push_back(
+            {RoundDecimalHalfAway(static_cast<double>(i) * kBinWidthDeg, kDiffractogramColumns[0].decimals),
+             RoundDecimalHalfAway(s.Diffractogram[i], kDiffractogramColumns[1].decimals)});
     }
     return rows;
 }

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "draw_list_encoding.h"
+#include "lesson/experiments.h"
 #include "lesson/panel.h"
 #include "lesson/session.h"
+#include "lesson/state_link.h"
 #include "model/crystal_choice.h"
 #include "model/diffractogram.h"
 #include "model/peak_match.h"
@@ -51,6 +53,10 @@ public:
     std::string ControlText(Control edit) const override
     {
         return page_.call<std::string>("ControlText", std::string(ControlName(edit)));
+    }
+    void SetControlText(Control edit, const std::string& text) override
+    {
+        page_.call<void>("SetControlText", std::string(ControlName(edit)), text);
     }
     void SetControlCaption(Control control, const std::string& caption) override
     {
@@ -102,6 +108,7 @@ private:
 struct CrystalResult {
     bool accepted = false;
     std::string message;
+    int reflexCount = 0;  // reflections of an accepted crystal, as the desktop's dialog counts them
 };
 
 // The presets and accepted ranges of "Kristall und Strahlung", as the
@@ -176,12 +183,12 @@ public:
     CrystalResult ApplyCrystal(float latticeA, float latticeB, float gammaDeg, float lambda)
     {
         const CrystalCheck check = session_.ApplyCrystal(CrystalParams{latticeA, latticeB, gammaDeg, lambda});
-        return {check.accepted, check.message};
+        return {check.accepted, check.message, check.reflexCount};
     }
     CrystalResult CheckCrystalChoice(float latticeA, float latticeB, float gammaDeg, float lambda) const
     {
         const CrystalCheck check = CheckCrystal(CrystalParams{latticeA, latticeB, gammaDeg, lambda});
-        return {check.accepted, check.message};
+        return {check.accepted, check.message, check.reflexCount};
     }
     bool AnyPeakRecorded() const { return kb::AnyPeakRecorded(session_.State()); }
     // What the picture shows, in words, as the desktop describes its drawing
@@ -239,6 +246,12 @@ public:
     void Button7Click() { session_.Button7Click(); }
     void Button8Click() { session_.Button8Click(); }
     void Button9Click() { session_.Button9Click(); }
+    void Edit2Enter() { session_.Edit2Enter(); }
+    // A link's fragment opened: empty when applied, else the German message
+    // and nothing changed.
+    std::string OpenState(const std::string& fragment) { return OpenStateFragment(session_, fragment); }
+    std::string CurrentStateFragment() const { return StateFragment(session_); }
+    void StartExperiment(int number) { session_.StartExperiment(number); }
     void Timer1Timer() { session_.Timer1Timer(); }
     void DisplayControlClick() { session_.DisplayControlClick(); }
 
@@ -247,6 +260,32 @@ private:
     JsPanel panel_;
     Session session_;
 };
+
+// The lessons as a list offers them: [[number, "12: title"], ...].
+val ExperimentList()
+{
+    val list = val::array();
+    for (const Experiment& experiment : ExperimentCatalogue()) {
+        val entry = val::array();
+        entry.call<void>("push", experiment.number);
+        entry.call<void>("push", ExperimentMenuText(experiment));
+        list.call<void>("push", entry);
+    }
+    return list;
+}
+
+// The accessible name of the control with layout name `name` showing
+// `caption`; empty where the caption alone is enough.
+std::string AccessibleNameOf(const std::string& name, const std::string& caption)
+{
+    for (int i = 0; i < kControlCount; ++i) {
+        const auto control = static_cast<Control>(i);
+        if (name == ControlName(control)) {
+            return caption.empty() ? AccessibleName(control) : AccessibleName(control, caption);
+        }
+    }
+    return {};
+}
 
 }  // namespace
 }  // namespace kb
@@ -263,9 +302,12 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
 
     value_object<kb::CrystalResult>("CrystalResult")
         .field("accepted", &kb::CrystalResult::accepted)
-        .field("message", &kb::CrystalResult::message);
+        .field("message", &kb::CrystalResult::message)
+        .field("reflexCount", &kb::CrystalResult::reflexCount);
 
     function("CrystalChoices", &kb::CrystalChoices);
+    function("ExperimentList", &kb::ExperimentList);
+    function("AccessibleName", &kb::AccessibleNameOf);
 
     enum_<kb::LabLevel>("LabLevel")
         .value("Rectangular", kb::LabLevel::Rectangular)
@@ -305,6 +347,10 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
         .function("Button7Click", &WebSession::Button7Click)
         .function("Button8Click", &WebSession::Button8Click)
         .function("Button9Click", &WebSession::Button9Click)
+        .function("Edit2Enter", &WebSession::Edit2Enter)
+        .function("OpenState", &WebSession::OpenState)
+        .function("StateFragment", &WebSession::CurrentStateFragment)
+        .function("StartExperiment", &WebSession::StartExperiment)
         .function("Timer1Timer", &WebSession::Timer1Timer)
         .function("DisplayControlClick", &WebSession::DisplayControlClick)
         .function("DiffractogramTable", &WebSession::Diffractogram)

@@ -3,6 +3,7 @@
 // painter, which replays each pass's draw list on the canvas. The lab's
 // wiring lives in lab.js, which gets the session from here.
 
+import { ShowNotice, WireExtras } from './extras.js';
 import { WireLab } from './lab.js';
 
 // Command codes of the encoded draw list (web/draw_list_encoding.h).
@@ -331,6 +332,15 @@ function FindDecimalSeparator(language) {
     }
 }
 
+// The core's name for a control whose caption another one shares ("Start:
+// Kristall drehen"); the visible caption stays.
+function NameControl(name, caption = '') {
+    const label = core.AccessibleName(name, caption);
+    if (label) {
+        $(name).setAttribute('aria-label', label);
+    }
+}
+
 // The element a control's visibility is set on: a check box with its caption.
 function ShownElement(name) {
     const element = $(name);
@@ -387,7 +397,16 @@ class Page {
     }
     SelectRadioItem(item) { $(`RadioGroup1Item${item}`).checked = true; }
     ControlText(name) { return $(name).value; }
-    SetControlCaption(name, caption) { $(name).textContent = caption; }
+    SetControlText(name, text) {
+        $(name).value = text;
+        if (name === 'Edit2' && /^-?\d+$/.test(text)) {
+            $('UpDown1').setAttribute('aria-valuenow', text);
+        }
+    }
+    SetControlCaption(name, caption) {
+        $(name).textContent = caption;
+        NameControl(name, caption);
+    }
     SetWindowCaption(caption) { document.title = caption; }
     // Focus on a control that the lesson hid goes back to the lesson number.
     PanelChanged() {
@@ -561,6 +580,17 @@ function Quit() {
     StartSession();
 }
 
+// "Start" of "Experiment Nr.", and Enter in its field: the lesson whose
+// number the field holds. Leaving the lab this way frees the tools it locked.
+function StartLesson(byEnter = false) {
+    if (byEnter) {
+        session.Edit2Enter();
+    } else {
+        session.Button9Click();
+    }
+    lab.Sync();
+}
+
 function StepSpinner(steps) {
     const edit = $('Edit2');
     const spinner = $('UpDown1');
@@ -606,6 +636,32 @@ function SaveValues() {
     Download(new Blob(['\uFEFF', table], { type: 'text/csv;charset=utf-8' }), `${SuggestedName()}.csv`);
 }
 
+// A link's state: "#experiment=12&lattice=300,300,90&wavelength=70.93&omega=25.5&speed=70".
+// A bad value gives the command line's message and changes nothing. The
+// lab's class link is lab.js's.
+function OpenStateLink() {
+    const fragment = location.hash.replace(/^#/, '');
+    if (fragment === '' || new URLSearchParams(fragment).has('unbekannt')) {
+        return;
+    }
+    const message = session.OpenState(fragment);
+    lab.Sync();
+    if (message) {
+        page.ShowMessage('Kristallbeugung', message);
+    }
+}
+
+// "Link kopieren": this page's address with the state shown now.
+async function CopyLink() {
+    const link = `${location.href.split('#')[0]}#${session.StateFragment()}`;
+    try {
+        await navigator.clipboard.writeText(link);
+        ShowNotice('Link in die Zwischenablage kopiert');
+    } catch {
+        page.ShowMessage('Kristallbeugung', link);
+    }
+}
+
 function ToggleFullScreen() {
     if (document.fullscreenElement) {
         document.exitFullscreen().catch(() => {});
@@ -615,12 +671,18 @@ function ToggleFullScreen() {
 }
 
 // "Kristall und Strahlung": presets and free values, checked by the core.
+// Numbers in the fields with the readouts' separator; either separator is read.
 function CrystalNumber(value) {
-    return String(Math.round(value * 1000) / 1000);
+    return String(Math.round(value * 1000) / 1000).replace('.', page.DecimalSeparator());
+}
+
+function FieldNumber(text) {
+    const trimmed = text.trim().replace(',', '.');
+    return /^[+-]?(\d+\.?\d*|\.\d+)$/.test(trimmed) ? Number(trimmed) : NaN;
 }
 
 function ReadCrystalFields() {
-    return ['aSpin', 'bSpin', 'gammaSpin', 'lambdaSpin'].map((id) => Number($(id).value));
+    return ['aSpin', 'bSpin', 'gammaSpin', 'lambdaSpin'].map((id) => FieldNumber($(id).value));
 }
 
 function SyncCrystalChoices() {
@@ -637,11 +699,13 @@ function SyncCrystalChoices() {
 function CheckCrystalFields() {
     const [a, b, gamma, lambda] = ReadCrystalFields();
     const check = session.CheckCrystal(a, b, gamma, lambda);
-    $('checkMessage').textContent = check.message;
+    // As the desktop's dialog: the count of reflections once the values hold.
+    $('checkMessage').textContent = check.accepted ? `${check.reflexCount} Reflexe` : check.message;
+    $('checkMessage').classList.toggle('accepted', check.accepted);
     const { lattice, gamma: gammaRange, lambda: lambdaRange } = crystalChoices.ranges;
     const ranges = [['aSpin', lattice], ['bSpin', lattice], ['gammaSpin', gammaRange], ['lambdaSpin', lambdaRange]];
     for (const [id, [low, high]] of ranges) {
-        const value = Number($(id).value);
+        const value = FieldNumber($(id).value);
         $(id).setAttribute('aria-invalid', String(!(value >= low && value <= high)));
     }
     $('okButton').disabled = !check.accepted;
@@ -704,7 +768,20 @@ function WireCrystalDialog() {
         }
     });
     for (const id of ['aSpin', 'bSpin', 'gammaSpin', 'lambdaSpin']) {
-        $(id).addEventListener('input', () => {
+        const field = $(id);
+        field.addEventListener('input', () => {
+            SyncCrystalChoices();
+            CheckCrystalFields();
+        });
+        // The arrows step as a spin box's do.
+        field.addEventListener('keydown', (event) => {
+            if (event.key !== 'ArrowUp' && event.key !== 'ArrowDown') {
+                return;
+            }
+            event.preventDefault();
+            const value = FieldNumber(field.value);
+            const step = Number(field.dataset.step) * (event.key === 'ArrowUp' ? 1 : -1);
+            field.value = CrystalNumber(Math.max(0, (Number.isNaN(value) ? 0 : value) + step));
             SyncCrystalChoices();
             CheckCrystalFields();
         });
@@ -752,10 +829,11 @@ function WireControls() {
         Button7: 'Button7Click', Button8: 'Button8Click', Button9: 'Button9Click',
     };
     for (const [id, handler] of Object.entries(handlers)) {
-        $(id).addEventListener('click', () => session[handler]());
+        if (id !== 'Button9') {
+            $(id).addEventListener('click', () => session[handler]());
+        }
     }
-    // Leaving the lab by a numbered lesson frees the tools it locked.
-    $('Button9').addEventListener('click', () => lab.Sync());
+    $('Button9').addEventListener('click', StartLesson);
     $('Button1').addEventListener('click', Quit);
     // A change by the user raises the display handler once; the core's own
     // changes raise none, it runs the handlers itself.
@@ -766,7 +844,10 @@ function WireControls() {
         item.addEventListener('change', () => session.DisplayControlClick());
     }
     $('Edit2').addEventListener('keydown', (event) => {
-        if (event.key === 'ArrowUp' || event.key === 'ArrowDown') {
+        if (event.key === 'Enter') {
+            event.preventDefault();
+            StartLesson(true);
+        } else if (event.key === 'ArrowUp' || event.key === 'ArrowDown') {
             StepSpinner(event.key === 'ArrowUp' ? 1 : -1);
             event.preventDefault();
         }
@@ -774,6 +855,19 @@ function WireControls() {
     for (const button of $('UpDown1').querySelectorAll('button')) {
         button.addEventListener('click', () => StepSpinner(Number(button.dataset.step)));
     }
+    // The lessons by name: choosing one starts it as its number and "Start" do.
+    const list = $('ExperimentList');
+    for (const [number, text] of core.ExperimentList()) {
+        list.add(new Option(text, String(number)));
+    }
+    list.addEventListener('change', () => {
+        if (list.value !== '') {
+            session.StartExperiment(Number(list.value));
+            lab.Sync();
+            list.value = '';
+        }
+    });
+    $('CopyLinkButton').addEventListener('click', CopyLink);
     $('CrystalButton').addEventListener('click', OpenCrystalDialog);
     $('SavePictureButton').addEventListener('click', SavePicture);
     $('SaveValuesButton').addEventListener('click', SaveValues);
@@ -813,10 +907,16 @@ async function Main() {
     crystalChoices = core.CrystalChoices();
     await fontReady;
     page = new Page();
+    for (const element of $('Panel1').querySelectorAll('[id]')) {
+        NameControl(element.id);
+    }
     WireControls();
     lab = WireLab({ core, page, session: () => session, Download, SuggestedName });
+    WireExtras({ canvas: page.canvas });
     StartSession();
     lab.FollowLink();
+    OpenStateLink();
+    window.addEventListener('hashchange', OpenStateLink);
     window.kb = { core, page, get session() { return session; }, ReplayDrawList, ready: true };
 }
 

@@ -22,7 +22,9 @@
 #include <tuple>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app_test_support.h"
+#include "lesson/state_link.h"
 #include "model/sim_state.h"
 #include "render/measured_values.h"
 
@@ -160,6 +162,10 @@ private slots:
     void scaledPngHasTheScaledSize();
     void solutionTableNeedsNoDisplay_data();
     void solutionTableNeedsNoDisplay();
+    void stateOptionsSayWhatALinkSays_data();
+    void stateOptionsSayWhatALinkSays();
+    void omegaAndSpeedReachTheWindow_data();
+    void omegaAndSpeedReachTheWindow();
 
 private:
     QTemporaryDir dir_;
@@ -188,6 +194,8 @@ void CommandLineTest::badInputEndsWithTwoAndWritesNothing_data()
     QTest::newRow("lesson for the standard crystal")
         << QStringList{"--lattice", "300,300,90", "--experiment", "3", "--export", png};
     QTest::newRow("wavelength not a number") << QStringList{"--wavelength", "Cu", "--export", png};
+    QTest::newRow("omega past a full turn") << QStringList{"--omega", "400", "--export", png};
+    QTest::newRow("speed 0") << QStringList{"--speed", "0", "--export", png};
     QTest::newRow("scale 9") << QStringList{"--scale", "9", "--export", png};
     QTest::newRow("scale 2.5") << QStringList{"--scale", "2.5", "--export", png};
     QTest::newRow("scale past the largest picture")
@@ -542,6 +550,57 @@ void CommandLineTest::solutionTableNeedsNoDisplay()
     QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^Platz \\d+: "))).size(), 2 * 40);
     QVERIFY2(lines.contains(QStringLiteral("schiefwinklig")), qPrintable(run.standardOutput));
     QVERIFY2(run.standardOutput.contains(seatOne), qPrintable(run.standardOutput));
+}
+
+void CommandLineTest::stateOptionsSayWhatALinkSays_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("fragment");
+    QTest::newRow("experiment") << QStringList{"--experiment", "1a"} << "experiment=1a";
+    QTest::newRow("lattice") << QStringList{"--lattice", "300;300;90"} << "lattice=300;300;90";
+    QTest::newRow("crystal range") << QStringList{"--lattice", "300,300,40"} << "lattice=300,300,40";
+    QTest::newRow("wavelength") << QStringList{"--wavelength", "1e9"} << "wavelength=1e9";
+    QTest::newRow("omega") << QStringList{"--omega", "361", "--export", "x.png"} << "omega=361";
+    QTest::newRow("speed") << QStringList{"--speed", "schnell"} << "speed=schnell";
+}
+
+// The command line and a link share one check: the same refusal, word for word.
+void CommandLineTest::stateOptionsSayWhatALinkSays()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, fragment);
+    const kb::CommandLineParse parse = kb::ParseCommandLine(QStringList{"kristallbeugung"} + arguments);
+    const kb::StateParse link = kb::ParseStateFragment(fragment.toStdString());
+    QVERIFY(!parse.request && !link.request);
+    QCOMPARE(parse.exitCode, kb::kExitBadInput);
+    QCOMPARE(parse.text, QStringLiteral("kristallbeugung: ") + QString::fromStdString(link.message));
+}
+
+void CommandLineTest::omegaAndSpeedReachTheWindow_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<double>("omega");
+    QTest::addColumn<int>("speed");
+    QTest::newRow("after a lesson") << QStringList{"--experiment", "0", "--omega", "25,5", "--speed", "200"}
+                                    << 25.5 << 200;
+    QTest::newRow("speed alone") << QStringList{"--speed", "7"} << 0.0 << 7;
+}
+
+void CommandLineTest::omegaAndSpeedReachTheWindow()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(double, omega);
+    QFETCH(int, speed);
+    const kb::CommandLineParse parse = kb::ParseCommandLine(QStringList{"kristallbeugung"} + arguments);
+    QVERIFY2(parse.request, qPrintable(parse.text));
+    kb::TForm1 form;
+    kb::ApplyRequest(*parse.request, form);
+    form.show();
+    const kb::SimState& s = form.State();
+    QCOMPARE(s.Omega, kb::Single(omega * static_cast<double>(s.DegToRad)));
+    QCOMPARE(s.TimerInterval, static_cast<std::uint32_t>(speed));
+    form.Button3->click();
+    QCOMPARE(form.Timer1->interval(), speed);
 }
 
 QTEST_MAIN(CommandLineTest)

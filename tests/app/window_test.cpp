@@ -4,7 +4,9 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -71,6 +73,8 @@ private slots:
     void controlsAsCreated();
     void groupBackgrounds();
     void accessibleNames();
+    void noTwoControlsShareAName();
+    void experimentMenuStartsAsTyping();
     void windowAsCreated();
     void noCaptionClipped();
 
@@ -197,6 +201,61 @@ void WindowTest::accessibleNames()
     QCOMPARE(form.Edit3->accessibleName(), QStringLiteral("Omega"));
     QCOMPARE(form.Edit4->accessibleName(), QStringLiteral("Reflex"));
     QCOMPARE(form.ListBox1->accessibleName(), QStringLiteral("Messwerte"));
+}
+
+// A screen reader tells every control of the panel from every other, and
+// the rotation toggle keeps its group when it says "Stop".
+void WindowTest::noTwoControlsShareAName()
+{
+    TForm1 form;
+    form.show();
+    StartExperiment(form, QStringLiteral("0"));
+    QMap<QString, QString> seen;
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+        if (w->objectName().isEmpty() || !w->isVisibleTo(&form) || face == nullptr ||
+            !(face->role() == QAccessible::PushButton || face->role() == QAccessible::CheckBox ||
+              face->role() == QAccessible::EditableText || face->role() == QAccessible::RadioButton)) {
+            continue;
+        }
+        const QString name = face->text(QAccessible::Name);
+        QVERIFY2(!seen.contains(name), qPrintable(name + " of " + w->objectName() + " and " + seen[name]));
+        seen.insert(name, w->objectName());
+    }
+    QVERIFY(seen.size() > 20);
+    QCOMPARE(form.Button9->text(), QStringLiteral("Start"));
+    QCOMPARE(form.Button9->accessibleName(), QStringLiteral("Start: Experiment Nr."));
+    QCOMPARE(form.CheckBox9->text(), QStringLiteral("Achsen"));
+    form.Button3->click();
+    QCOMPARE(form.Button3->text(), QStringLiteral("Stop"));
+    QCOMPARE(form.Button3->accessibleName(), QStringLiteral("Stop: Kristall drehen"));
+}
+
+// Each lesson by number and title; choosing one starts it as typing its
+// number and "Start" does, the notice about the crystal included.
+void WindowTest::experimentMenuStartsAsTyping()
+{
+    TForm1 listed, typed;
+    QMenu* menu = listed.findChild<QMenu*>(QStringLiteral("ExperimentMenu"));
+    QVERIFY(menu != nullptr);
+    const QList<QAction*> actions = menu->actions();
+    QCOMPARE(actions.size(), static_cast<qsizetype>(kb::ExperimentCatalogue().size()));
+    QCOMPARE(QString(actions.first()->text()).remove(QLatin1Char('&')),
+             QStringLiteral("−1: Alle Optionen inaktiv"));
+    QCOMPARE(QString(actions.last()->text()).remove(QLatin1Char('&')),
+             QStringLiteral("14: Unbekannter Kristall"));
+    for (TForm1* form : {&listed, &typed}) {
+        form->show();
+        QVERIFY(form->ApplyCrystal({300.f, 300.f, 90.f, 70.93f}).accepted);
+    }
+    actions[12 + 1]->trigger();
+    StartExperiment(typed, QStringLiteral("12"));
+    QCOMPARE(PanelSnapshot(listed), PanelSnapshot(typed));
+    QString why;
+    QVERIFY2(SameOps(listed.LatestPass(), typed.LatestPass(), &why), qPrintable(why));
+    auto* notice = listed.findChild<QLabel*>(QStringLiteral("Notice"));
+    QVERIFY(notice != nullptr && notice->isVisible() &&
+            notice->text().contains(QLatin1String("Standardkristall")));
 }
 
 void WindowTest::windowAsCreated()

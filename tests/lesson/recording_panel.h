@@ -33,6 +33,10 @@ public:
         const auto it = texts.find(control);
         return it != texts.end() ? it->second : edit2;
     }
+    void SetControlText(Control control, const std::string& text) override
+    {
+        (control == Control::Edit2 ? edit2 : texts[control]) = text;
+    }
     void SetControlCaption(Control control, const std::string& text) override { captions[control] = text; }
     void SetWindowCaption(const std::string& text) override { caption = text; }
     void PanelChanged() override {}

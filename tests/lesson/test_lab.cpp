@@ -121,6 +121,8 @@ private slots:
     void cursorReads_data();
     void cursorReads();
     void scaleTicksOnlyWhenOn();
+    void peakSnapsToEachReflection_data() { panelRevealsNothing_data(); }
+    void peakSnapsToEachReflection();
     void guessesUntilSolved();
     void lessonAfterTheLabIsTheStandard();
 };
@@ -268,6 +270,24 @@ void LabTest::scaleTicksOnlyWhenOn()
     }
     rig.session.SetMeasureScale(false);
     QVERIFY(SameOps(rig.session.LatestPass(), before));
+}
+
+// "Spitze" finds the peaks a student indexes, the first ten, each within half
+// a bin, also where two of them merge into one broad top of the curve.
+void LabTest::peakSnapsToEachReflection()
+{
+    QFETCH(int, level);
+    Rig rig;
+    rig.session.StartLab({kChoice.code, kChoice.seat, static_cast<kb::LabLevel>(level)});
+    rig.TurnOnce();
+    const std::vector<double> peaks = kb::MeasuredPeaks(rig.session.State());
+    QVERIFY(peaks.size() >= 10);
+    for (std::size_t i = 0; i < 10; ++i) {
+        rig.session.MoveCursor(peaks[i] - rig.session.CursorDeg().value_or(0.0));
+        rig.session.Button10Click();
+        QVERIFY2(std::fabs(*rig.session.CursorDeg() - peaks[i]) <= kb::kBinWidthDeg / 2 + 0.01,
+                 qPrintable(QStringLiteral("%1 for %2").arg(*rig.session.CursorDeg()).arg(peaks[i])));
+    }
 }
 
 void LabTest::guessesUntilSolved()

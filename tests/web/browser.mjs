@@ -6,22 +6,53 @@ import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
+// The engine under test: "chromium" (Debian's chromium over CDP) or
+// "firefox" (Debian's firefox-esr over WebDriver BiDi).
+export const kEngine = process.env.KB_ENGINE || 'chromium';
 export const kChromium = process.env.KB_CHROMIUM || '/usr/bin/chromium';
+export const kFirefox = process.env.KB_FIREFOX || '/usr/bin/firefox-esr';
+export const kBrowserPath = kEngine === 'firefox' ? kFirefox : kChromium;
+export const LaunchChromium = () => LaunchBrowser('chromium');
 
-export async function LaunchChromium() {
-    const profile = mkdtempSync(join(tmpdir(), 'kb-chromium-'));
-    const browser = await puppeteer.launch({
-        executablePath: kChromium,
-        headless: true,
-        userDataDir: profile,
-        args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-            '--disable-component-update', '--disable-sync', '--disable-extensions', '--mute-audio'],
+function LaunchFirefox(profile, prefs = {}) {
+    return puppeteer.launch({
+        browser: 'firefox', protocol: 'webDriverBiDi', executablePath: kFirefox, headless: true, userDataDir: profile,
+        extraPrefsFirefox: { 'browser.shell.checkDefaultBrowser': false, ...prefs },
     });
+}
+
+export async function LaunchBrowser(engine = kEngine) {
+    const profiles = [mkdtempSync(join(tmpdir(), `kb-${engine}-`))];
+    const browser = engine === 'firefox'
+        ? await LaunchFirefox(profiles[0])
+        : await puppeteer.launch({
+            executablePath: kChromium,
+            headless: true,
+            userDataDir: profiles[0],
+            args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+                '--disable-component-update', '--disable-sync', '--disable-extensions', '--mute-audio'],
+        });
+    // Firefox emulates no touch screen over BiDi; a second instance whose
+    // only pointer is coarse (a finger) serves the tablet's tabs.
+    let touchTwin = null;
+    if (engine === 'firefox') {
+        browser.kbTouchBrowser = async () => {
+            if (!touchTwin) {
+                profiles.push(mkdtempSync(join(tmpdir(), `kb-${engine}-touch-`)));
+                touchTwin = await LaunchFirefox(profiles.at(-1),
+                    { 'ui.primaryPointerCapabilities': 1, 'ui.allPointerCapabilities': 1, 'dom.w3c_touch_events.enabled': 1 });
+            }
+            return touchTwin;
+        };
+    }
     return {
         browser,
         async close() {
             await browser.close();
-            rmSync(profile, { recursive: true, force: true });
+            await touchTwin?.close();
+            for (const profile of profiles) {
+                rmSync(profile, { recursive: true, force: true });
+            }
         },
     };
 }
@@ -32,7 +63,7 @@ export async function LaunchChromium() {
 // collected in `errors`.
 export async function OpenPage(browser, pagePath,
     { width, height, ratio = 1, locale = 'de-DE', touch = false, hash = '' }) {
-    const tab = await browser.newPage();
+    const tab = await (touch && browser.kbTouchBrowser ? await browser.kbTouchBrowser() : browser).newPage();
     const errors = [];
     tab.on('console', (message) => {
         if (message.type() === 'error') {
@@ -46,9 +77,11 @@ export async function OpenPage(browser, pagePath,
             errors.push(`request for ${request.url()}`);
         }
     });
-    const cdp = await tab.createCDPSession();
-    await cdp.send('Emulation.setLocaleOverride', { locale });
-    await tab.setExtraHTTPHeaders({ 'Accept-Language': locale });
+    if (browser.protocol === 'cdp') {
+        const cdp = await tab.createCDPSession();
+        await cdp.send('Emulation.setLocaleOverride', { locale });
+        await tab.setExtraHTTPHeaders({ 'Accept-Language': locale });
+    }
     await tab.evaluateOnNewDocument((language) => {
         Object.defineProperty(navigator, 'language', { get: () => language });
     }, locale);

@@ -1,9 +1,9 @@
-// A screenshot of the page in headless chromium, with a lesson started and
+// A screenshot of the page in headless chromium (or firefox with KB_ENGINE=firefox), with a lesson started and
 // the crystal turned until a reflection is active; or with a class link
 // ("#unbekannt=…") the lab, turned once all round, with the cursor on a peak
 // and the lab's group in view.
 //   node screenshot.mjs <kristallbeugung.html> <out.png> [width height ratio lesson|#link [touch]]
-import { LaunchChromium, OpenPage } from './browser.mjs';
+import { LaunchBrowser, OpenPage } from './browser.mjs';
 
 const [pagePath, out, width = '792', height = '568', ratio = '1', lesson = '13', touch = ''] = process.argv.slice(2);
 if (!pagePath || !out) {
@@ -11,7 +11,7 @@ if (!pagePath || !out) {
     process.exit(2);
 }
 const link = lesson.startsWith('#');
-const chromium = await LaunchChromium();
+const chromium = await LaunchBrowser();
 try {
     const { tab, errors } = await OpenPage(chromium.browser, pagePath, {
         width: Number(width), height: Number(height), ratio: Number(ratio), touch: touch === 'touch',

@@ -2,7 +2,7 @@
 // styles and the font into one HTML file that needs nothing beside it. The
 // start-up module's imports of its neighbours ("./lab.js") become data: URLs
 // holding them, so the modules stay modules without a file beside the page.
-//   node assemble_page.mjs --core core.js --font face.ttf --source web/ --out page.html
+//   node assemble_page.mjs --core core.js --font face.ttf --guide guide.html --source web/ --out page.html
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { parseArgs } from 'node:util';
@@ -10,9 +10,12 @@ import { parseArgs } from 'node:util';
 const kMaxBytes = 3 * 1024 * 1024;
 
 const { values } = parseArgs({
-    options: { core: { type: 'string' }, font: { type: 'string' }, source: { type: 'string' }, out: { type: 'string' } },
+    options: {
+        core: { type: 'string' }, font: { type: 'string' }, guide: { type: 'string' }, source: { type: 'string' },
+        out: { type: 'string' },
+    },
 });
-for (const name of ['core', 'font', 'source', 'out']) {
+for (const name of ['core', 'font', 'guide', 'source', 'out']) {
     if (!values[name]) {
         console.error(`assemble_page: --${name} missing`);
         process.exit(2);
@@ -45,6 +48,8 @@ function InlinedModule(name, importing = []) {
 const parts = {
     '/*FONT*/': readFileSync(values.font).toString('base64'),
     '/*STYLE*/': read('page.css'),
+    // The desktop's guide as it stands, in an attribute: base64 needs no escaping.
+    '/*GUIDE*/': readFileSync(values.guide).toString('base64'),
     '/*CORE*/': Inlinable(readFileSync(values.core, 'utf8'), values.core),
     '/*SCRIPT*/': InlinedModule('page.js'),
 };
