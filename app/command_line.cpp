@@ -147,14 +147,13 @@ CommandLineParse ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption wavelength(QStringList{QStringLiteral("wavelength")},
                                         AppText("Wellenlänge in pm (Vorgabe 154.051, Cu Kα1)."),
                                         QStringLiteral("L"));
-    const QCommandLineOption omega(
-        QStringList{QStringLiteral("omega")},
-        QStringLiteral("Stellt den Kristall auf den Winkel Omega, DEG Grad (0 bis 360)."),
-        QStringLiteral("DEG"));
+    const QCommandLineOption omega(QStringList{QStringLiteral("omega")},
+                                   AppText("Stellt den Kristall auf den Winkel Omega, DEG Grad (0 bis 360)."),
+                                   QStringLiteral("DEG"));
     const QCommandLineOption speed(
         QStringList{QStringLiteral("speed")},
-        QStringLiteral("Millisekunden je Drehschritt, wie \"schneller\" und \"langsamer\" sie ändern "
-                       "(Vorgabe 70)."),
+        AppText("Millisekunden je Drehschritt, wie \"schneller\" und \"langsamer\" sie ändern "
+                "(Vorgabe 70)."),
         QStringLiteral("MS"));
     const QCommandLineOption diffractogram(
         QStringList{QStringLiteral("export-diffractogram")},

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSet>
 
 #include "lesson/experiments.h"
@@ -40,15 +41,27 @@ QString WithMnemonic(const Experiment& experiment, QSet<QChar>& taken)
 void TForm1::BuildExperimentMenu(QMenu* menu)
 {
     menu->setObjectName(QStringLiteral("ExperimentMenu"));
+    for (const Experiment& experiment : ExperimentCatalogue()) {
+        QAction* action = menu->addAction(QString());
+        action->setObjectName(QStringLiteral("ExperimentAction%1").arg(experiment.number));
+        // The core's titles: set here in each language, not by TranslateTexts.
+        action->setProperty("kbOwnText", true);
+        const int number = experiment.number;
+        connect(action, &QAction::triggered, this, [this, number] { StartExperiment(number); });
+    }
+    SetExperimentMenuTexts();
+}
+
+void TForm1::SetExperimentMenuTexts()
+{
+    auto* menu = menuBar_->findChild<QMenu*>(QStringLiteral("ExperimentMenu"));
     QSet<QChar> taken;
     for (char digit = '0'; digit <= '9'; ++digit) {
         taken.insert(QLatin1Char(digit));
     }
     for (const Experiment& experiment : ExperimentCatalogue()) {
-        QAction* action = menu->addAction(WithMnemonic(experiment, taken));
-        action->setObjectName(QStringLiteral("ExperimentAction%1").arg(experiment.number));
-        const int number = experiment.number;
-        connect(action, &QAction::triggered, this, [this, number] { StartExperiment(number); });
+        menu->findChild<QAction*>(QStringLiteral("ExperimentAction%1").arg(experiment.number))
+            ->setText(WithMnemonic(experiment, taken));
     }
 }
 

@@ -240,10 +240,14 @@ private:
     void BuildRotationActions(QMenu* menu);
     void BuildLanguageMenu();
     void BuildExperimentMenu(QMenu* menu);
+    // The lessons' entries in the current language, each with its mnemonic.
+    void SetExperimentMenuTexts();
     // Says so when a lesson has brought back the standard crystal.
     void NoticeCrystalReset(bool otherCrystalBefore);
     void SetUpKeys();
     void SetUpAccessibility();
+    // The core's names for controls that share a caption, in the current language.
+    void NameSharedCaptions();
     // Tells a screen reader in words what the picture shows, when that changes.
     void DescribePicture();
     // Tells a screen reader the lab's reading and verdict when they change.

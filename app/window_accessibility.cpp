@@ -40,6 +40,11 @@ void TForm1::SetUpAccessibility()
     (void)installed;
     drawingArea_->setAccessibleName(QStringLiteral("Zeichenfläche"));
     RadioGroup1->setAccessibleName(RadioGroup1->title());
+    NameSharedCaptions();
+}
+
+void TForm1::NameSharedCaptions()
+{
     // Two "Start" buttons, two "Achsen" boxes: each named with its group,
     // while the caption stays as the lessons show it.
     for (int i = 0; i < kControlCount; ++i) {

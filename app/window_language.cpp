@@ -52,6 +52,8 @@ void TForm1::SetLanguage(const QString& code)
 void TForm1::RetranslateUi()
 {
     TranslateTexts(this);
+    SetExperimentMenuTexts();
+    NameSharedCaptions();
     const QString current = QString::fromStdString(CurrentLanguage());
     for (QAction* action : languageMenu_->actions()) {
         action->setChecked(action->data().toString() == current);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "model/catalogue.h"
+
 namespace kb {
 namespace {
 
@@ -115,7 +117,7 @@ std::string ExperimentMenuText(const Experiment& experiment)
 {
     const int number = experiment.number;
     const std::string digits = std::to_string(number < 0 ? -number : number);
-    return (number < 0 ? "\u2212" : "") + digits + ": " + std::string(experiment.title);
+    return (number < 0 ? "\u2212" : "") + digits + ": " + Tr("core", experiment.title);
 }
 
 std::optional<std::int32_t> ParseExperimentNumber(std::string_view text)

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "model/catalogue.h"
+
 namespace kb {
 
 const char* ControlName(Control control)
@@ -42,7 +44,7 @@ std::string AccessibleName(Control control, std::string_view caption)
         default:
             return {};
     }
-    return std::string(caption) + ": " + std::string(group);
+    return std::string(caption) + ": " + Tr("core", group);
 }
 
 std::string AccessibleName(Control control)
@@ -50,12 +52,12 @@ std::string AccessibleName(Control control)
     switch (control) {
         case Control::Button3:
         case Control::Button9:
-            return AccessibleName(control, "Start");
+            return AccessibleName(control, Tr("core", "Start"));
         case Control::CheckBox7:
         case Control::CheckBox9:
-            return AccessibleName(control, "Achsen");
+            return AccessibleName(control, Tr("core", "Achsen"));
         case Control::CheckBox12:
-            return AccessibleName(control, "Omega");
+            return AccessibleName(control, Tr("core", "Omega"));
         default:
             return {};
     }

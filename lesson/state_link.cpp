@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "experiments.h"
+#include "model/catalogue.h"
 #include "model/crystal_choice.h"
 #include "model/rotation.h"
 #include "render/readouts.h"
@@ -116,10 +117,10 @@ StateParse CheckStateOptions(const StateOptions& typed)
     if (typed.experiment) {
         number = ParseExperimentNumber(*typed.experiment);
         if (!number) {
-            return Fail("Experiment " + *typed.experiment + " existiert nicht.");
+            return Fail(TrArgs("core", "Experiment %1 existiert nicht.", {*typed.experiment}));
         }
         if (FindExperiment(*number) == nullptr) {
-            return Fail("Unbekanntes Experiment: " + *typed.experiment);
+            return Fail(TrArgs("core", "Unbekanntes Experiment: %1", {*typed.experiment}));
         }
         request.experiment = typed.experiment;
     }
@@ -134,8 +135,9 @@ StateParse CheckStateOptions(const StateOptions& typed)
                 gamma = ParseDecimal(parts[2]);
             }
             if (!a || !b || !gamma) {
-                return Fail("--lattice " + *typed.lattice +
-                            ": erwartet werden drei Zahlen A,B,GAMMA, etwa 300,300,90.");
+                return Fail(TrArgs("core",
+                                   "--lattice %1: erwartet werden drei Zahlen A,B,GAMMA, etwa 300,300,90.",
+                                   {*typed.lattice}));
             }
             crystal.LatticeA = Single(*a);
             crystal.LatticeB = Single(*b);
@@ -144,7 +146,8 @@ StateParse CheckStateOptions(const StateOptions& typed)
         if (typed.wavelength) {
             const std::optional<double> lambda = ParseDecimal(*typed.wavelength);
             if (!lambda) {
-                return Fail("--wavelength " + *typed.wavelength + ": erwartet wird eine Wellenlänge in pm.");
+                return Fail(TrArgs("core", "--wavelength %1: erwartet wird eine Wellenlänge in pm.",
+                                   {*typed.wavelength}));
             }
             crystal.Lambda = Single(*lambda);
         }
@@ -155,25 +158,28 @@ StateParse CheckStateOptions(const StateOptions& typed)
             return Fail(message);
         }
         if (number && *number >= 1) {
-            return Fail("Experiment " + *typed.experiment +
-                        " ist für den Standardkristall geschrieben; --lattice und --wavelength gehen mit den "
-                        "Experimenten 0 und -1 oder ohne Experiment.");
+            return Fail(
+                TrArgs("core",
+                       "Experiment %1 ist für den Standardkristall geschrieben; --lattice und --wavelength "
+                       "gehen mit den Experimenten 0 und -1 oder ohne Experiment.",
+                       {*typed.experiment}));
         }
         request.crystal = CountedCrystal(crystal);
     }
     if (typed.omega) {
         const std::optional<double> omega = ParseDecimal(*typed.omega);
         if (!omega || *omega < 0.0 || *omega > kMaxLinkOmegaDeg) {
-            return Fail("--omega " + *typed.omega + ": erwartet wird ein Winkel von 0 bis 360 Grad.");
+            return Fail(
+                TrArgs("core", "--omega %1: erwartet wird ein Winkel von 0 bis 360 Grad.", {*typed.omega}));
         }
         request.omegaDeg = omega;
     }
     if (typed.speed) {
         const std::optional<std::uint32_t> interval = ParseWhole(*typed.speed);
         if (!interval || *interval < kFastestLinkIntervalMs || *interval > kSlowestIntervalMs) {
-            return Fail("--speed " + *typed.speed + ": erwartet werden Millisekunden je Drehschritt, von " +
-                        std::to_string(kFastestLinkIntervalMs) + " bis " +
-                        std::to_string(kSlowestIntervalMs) + ".");
+            return Fail(TrArgs(
+                "core", "--speed %1: erwartet werden Millisekunden je Drehschritt, von %2 bis %3.",
+                {*typed.speed, std::to_string(kFastestLinkIntervalMs), std::to_string(kSlowestIntervalMs)}));
         }
         request.intervalMs = interval;
     }
@@ -202,7 +208,7 @@ StateParse ParseStateFragment(std::string_view fragment)
                                            : name == "speed"      ? &typed.speed
                                                                   : nullptr;
         if (slot == nullptr) {
-            return Fail("Unbekannte Angabe „" + std::string(name) + "“.");
+            return Fail(TrArgs("core", "Unbekannte Angabe „%1“.", {name}));
         }
         // A broken escape stays as typed, so that the value's own check names it.
         const std::string_view raw = pair.substr(equals == std::string_view::npos ? pair.size() : equals + 1);
@@ -210,7 +216,7 @@ StateParse ParseStateFragment(std::string_view fragment)
             equals == std::string_view::npos ? std::nullopt
                                              : std::optional(PercentDecoded(raw).value_or(std::string(raw)));
         if (!value || value->empty()) {
-            return Fail("Nach --" + std::string(name) + " fehlt der Wert.");
+            return Fail(TrArgs("core", "Nach --%1 fehlt der Wert.", {name}));
         }
         *slot = value;
     }

@@ -33,8 +33,8 @@ struct StateRequest {
     std::optional<std::uint32_t> intervalMs;
 };
 
-// A request, or the German message saying what is wrong (one line, naming
-// the option as the command line spells it: "--omega 400: ...").
+// A request, or the message in the current language saying what is wrong
+// (one line, naming the option as the command line spells it: "--omega 400: ...").
 struct StateParse {
     std::optional<StateRequest> request;
     std::string message;

@@ -247,7 +247,7 @@ public:
     void Button8Click() { session_.Button8Click(); }
     void Button9Click() { session_.Button9Click(); }
     void Edit2Enter() { session_.Edit2Enter(); }
-    // A link's fragment opened: empty when applied, else the German message
+    // A link's fragment opened: empty when applied, else the message
     // and nothing changed.
     std::string OpenState(const std::string& fragment) { return OpenStateFragment(session_, fragment); }
     std::string CurrentStateFragment() const { return StateFragment(session_); }
