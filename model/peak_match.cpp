@@ -11,22 +11,8 @@
 namespace kb {
 namespace {
 
-// Reflections closer than this are one peak, degrees.
-constexpr double kSamePeakDeg = 1e-6;
 // Room for the rounding of double arithmetic at the edge of the tolerance, degrees.
 constexpr double kToleranceSlack = 1e-9;
-
-std::vector<double> Distinct(std::vector<double> twoThetas)
-{
-    std::sort(twoThetas.begin(), twoThetas.end());
-    std::vector<double> peaks;
-    for (const double t : twoThetas) {
-        if (peaks.empty() || t - peaks.back() > kSamePeakDeg) {
-            peaks.push_back(t);
-        }
-    }
-    return peaks;
-}
 
 // Whether a value of the ascending `peaks` lies within the tolerance of `twoTheta`.
 bool HasPeakNear(std::span<const double> peaks, double twoTheta)
@@ -63,7 +49,7 @@ std::vector<double> MeasuredPeaks(const SimState& s)
             twoThetas.push_back(r.TwoThetaDeg);
         }
     }
-    return Distinct(std::move(twoThetas));
+    return DistinctAngles(std::move(twoThetas));
 }
 
 bool MeasurementComplete(const SimState& s)

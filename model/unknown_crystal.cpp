@@ -145,18 +145,6 @@ bool IsReduced(const CrystalParams& crystal, const TypedCrystal& typed, LabLevel
            typed.b * std::fabs(typed.cosGamma) <= typed.a / 2.0 * (1.0 + kReducedSlack);
 }
 
-std::vector<double> Distinct(std::vector<double> twoThetas)
-{
-    std::sort(twoThetas.begin(), twoThetas.end());
-    std::vector<double> peaks;
-    for (const double t : twoThetas) {
-        if (peaks.empty() || t - peaks.back() > kSamePeakDeg) {
-            peaks.push_back(t);
-        }
-    }
-    return peaks;
-}
-
 std::vector<double> PeaksOf(const CrystalParams& crystal, const TypedCrystal& typed, std::size_t* reflexCount)
 {
     SimState probe;
@@ -169,7 +157,7 @@ std::vector<double> PeaksOf(const CrystalParams& crystal, const TypedCrystal& ty
     if (reflexCount != nullptr) {
         *reflexCount = twoThetas.size();
     }
-    return Distinct(std::move(twoThetas));
+    return DistinctAngles(std::move(twoThetas));
 }
 
 bool IsSolvable(const CrystalParams& crystal, const TypedCrystal& typed, LabLevel level)
@@ -290,6 +278,18 @@ std::vector<SeatCrystal> SeatCrystals(std::string_view typedCode, LabLevel level
 CrystalParams UnknownCrystal(std::string_view code, int seat, LabLevel level)
 {
     return SeatCrystals(code, level, std::clamp(seat, kLabFirstSeat, kLabLastSeat)).back().crystal;
+}
+
+std::vector<double> DistinctAngles(std::vector<double> twoThetasDeg)
+{
+    std::sort(twoThetasDeg.begin(), twoThetasDeg.end());
+    std::vector<double> peaks;
+    for (const double t : twoThetasDeg) {
+        if (peaks.empty() || t - peaks.back() > kSamePeakDeg) {
+            peaks.push_back(t);
+        }
+    }
+    return peaks;
 }
 
 std::vector<double> DistinctPeaks(const CrystalParams& crystal)

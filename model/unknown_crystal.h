@@ -59,6 +59,10 @@ struct SeatCrystal {
 };
 std::vector<SeatCrystal> SeatCrystals(std::string_view code, LabLevel level, int lastSeat = kLabLastSeat);
 
+// The 2Theta values (degrees) ascending, those within 1e-6 degrees of the one
+// before dropped: the distinct peaks of a set of reflections.
+std::vector<double> DistinctAngles(std::vector<double> twoThetasDeg);
+
 // The distinct 2Theta values (degrees, ascending) of every reflection of the
 // crystal that can reach Bragg position; reflections whose 2Theta agree to
 // within 1e-6 degrees are one peak.
