@@ -1,6 +1,7 @@
 #include "picture_export.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -22,6 +23,13 @@
 namespace kb {
 namespace {
 
+// The program's own texts in the user's language, from the same catalogue
+// entries as the window's (context "app").
+QString UiText(const char* german)
+{
+    return QCoreApplication::translate("", german, "app");
+}
+
 // Logical pixels are those of a 96 dpi screen; vector files keep that size.
 constexpr int kLogicalDpi = 96;
 constexpr double kPointsPerInch = 72.0;
@@ -36,7 +44,7 @@ QString Save(const QString& fileName, const std::function<bool(QIODevice&)>& wri
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     if (!write(buffer)) {
-        return CannotWrite(fileName, QStringLiteral("das Bild ließ sich nicht erzeugen"));
+        return CannotWrite(fileName, UiText("das Bild ließ sich nicht erzeugen"));
     }
     return SaveBytes(fileName, buffer.data());
 }
@@ -125,33 +133,33 @@ QString FileErrorCause(int errorNumber, const QString& fallback)
     switch (errorNumber) {
         case ENOSPC:
         case EDQUOT:
-            return QStringLiteral("kein Platz auf dem Datenträger");
+            return UiText("kein Platz auf dem Datenträger");
         case EACCES:
         case EPERM:
-            return QStringLiteral("keine Berechtigung");
+            return UiText("keine Berechtigung");
         case EROFS:
-            return QStringLiteral("der Datenträger ist schreibgeschützt");
+            return UiText("der Datenträger ist schreibgeschützt");
         case ENOENT:
         case ENOTDIR:
-            return QStringLiteral("der Ordner existiert nicht");
+            return UiText("der Ordner existiert nicht");
         case EISDIR:
-            return QStringLiteral("das ist ein Ordner");
+            return UiText("das ist ein Ordner");
         case EFBIG:
-            return QStringLiteral("die Datei wird zu groß");
+            return UiText("die Datei wird zu groß");
         case ENAMETOOLONG:
-            return QStringLiteral("der Name ist zu lang");
+            return UiText("der Name ist zu lang");
         case EIO:
-            return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+            return UiText("Ein-/Ausgabefehler des Datenträgers");
         case ELOOP:
-            return QStringLiteral("die Verknüpfung führt im Kreis");
+            return UiText("die Verknüpfung führt im Kreis");
         default:
-            return fallback.isEmpty() ? QStringLiteral("Schreibfehler") : fallback;
+            return fallback.isEmpty() ? UiText("Schreibfehler") : fallback;
     }
 }
 
 QString CannotWrite(const QString& fileName, const QString& cause)
 {
-    return QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2.").arg(fileName, cause);
+    return UiText("Die Datei „%1“ kann nicht geschrieben werden: %2.").arg(fileName, cause);
 }
 
 QString SaveBytes(const QString& fileName, const QByteArray& bytes)
@@ -240,8 +248,7 @@ QString UnknownPictureFormatMessage(const QString& fileName)
     for (QString& suffix : suffixes) {
         suffix.prepend(QLatin1Char('.'));
     }
-    return QStringLiteral(
-               "„%1“ hat keine Endung eines Bildformats, das sich schreiben lässt. Möglich sind: %2.")
+    return UiText("„%1“ hat keine Endung eines Bildformats, das sich schreiben lässt. Möglich sind: %2.")
         .arg(QFileInfo(fileName).fileName(), suffixes.join(QStringLiteral(", ")));
 }
 

@@ -4,6 +4,7 @@
 #include <locale>
 #include <sstream>
 
+#include "model/catalogue.h"
 #include "model/diffractogram.h"
 #include "model/reflex_table.h"
 
@@ -95,7 +96,7 @@ std::string MeasuredValuesTable(const SimState& s, std::string_view decimalSepar
         if (!table.empty()) {
             table += separator;
         }
-        table += CsvField(column.title);
+        table += CsvField(Tr("core", column.title));
     }
     table += '\n';
     for (const MeasuredRow& row : MeasuredValues(s)) {
@@ -127,8 +128,8 @@ std::vector<std::array<double, 2>> DiffractogramRows(const SimState& s)
 std::string DiffractogramTable(const SimState& s, std::string_view decimalSeparator)
 {
     const std::string separator = decimalSeparator == "," ? ";" : ",";
-    std::string table = CsvField(kDiffractogramColumns[0].title) + separator +
-                        CsvField(kDiffractogramColumns[1].title) + '\n';
+    std::string table = CsvField(Tr("core", kDiffractogramColumns[0].title)) + separator +
+                        CsvField(Tr("core", kDiffractogramColumns[1].title)) + '\n';
     for (const auto& row : DiffractogramRows(s)) {
         table += CsvField(FormatMeasured(row[0], kDiffractogramColumns[0].decimals, decimalSeparator)) +
                  separator +
