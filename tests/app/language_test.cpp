@@ -2,7 +2,9 @@
 // lessons and the lab, every caption within its box, and a switch that keeps
 // lesson, crystal, Omega and the recorded peaks.
 
+#include <QAbstractSpinBox>
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -16,9 +18,15 @@
 #include <QTest>
 
 #include "app/app_language.h"
+#include "app/crystal_dialog.h"
+#include "app/lab_dialog.h"
+#include "app/values_export.h"
 #include "app_test_support.h"
 #include "lesson/experiments.h"
 #include "model/catalogue.h"
+#include "model/crystal.h"
+#include "paint/picture_export.h"
+#include "render/measured_values.h"
 
 using kb::TForm1;
 using namespace kbtest;
@@ -57,6 +65,31 @@ void StartLesson(TForm1& form, int number)
     form.Button9Click();
 }
 
+// A control's own caption, a field's unit, a choice's items.
+QStringList WidgetText(QWidget* w)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        return {button->text()};
+    }
+    if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        return {group->title()};
+    }
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        return {label->text()};
+    }
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) {
+        return {spin->text()};
+    }
+    if (auto* choice = qobject_cast<QComboBox*>(w)) {
+        QStringList items;
+        for (int i = 0; i < choice->count(); ++i) {
+            items << choice->itemText(i);
+        }
+        return items;
+    }
+    return {};
+}
+
 // Every text the window shows now: captions of the shown controls, the
 // window's caption, menus, readouts, the picture's texts, the screen reader's
 // sentence.
@@ -68,14 +101,7 @@ QStringList ShownTexts(TForm1& form)
         if (!w->isVisibleTo(&form)) {
             continue;
         }
-        texts << w->toolTip() << w->accessibleName();
-        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            texts << button->text();
-        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-            texts << group->title();
-        } else if (auto* label = qobject_cast<QLabel*>(w)) {
-            texts << label->text();
-        }
+        texts << w->toolTip() << w->accessibleName() << WidgetText(w);
     }
     for (int i = 0; i < form.ListBox1->count(); ++i) {
         texts << form.ListBox1->item(i)->text();
@@ -118,6 +144,23 @@ QStringList EveryText(TForm1& form)
     texts << catcher.title << catcher.text;
     StartLesson(form, 99);
     texts << form.windowTitle();
+
+    // The dialogs as they open, the files' headers and a failed save.
+    kb::CrystalDialog crystal(&form, [](const kb::CrystalParams&) { return std::nullopt; });
+    kb::LabDialog lab(&form, [](const kb::LabChoice&) {});
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&crystal, &lab}) {
+        texts << dialog->windowTitle();
+        for (QWidget* w : dialog->findChildren<QWidget*>()) {
+            texts << w->toolTip() << w->accessibleName() << WidgetText(w);
+        }
+    }
+    const kb::SimState s = form.State();
+    for (const std::string& table : {kb::MeasuredValuesTable(s, "."), kb::DiffractogramTable(s, ".")}) {
+        texts << QString::fromStdString(table.substr(0, table.find('\n')));
+    }
+    texts << kb::SaveValuesFile(QStringLiteral("/q/q.csv"), kb::ValuesFormat::Csv, s, QStringLiteral("."),
+                                QString())
+          << kb::UnknownPictureFormatMessage(QStringLiteral("q.q9"));
     return texts;
 }
 
@@ -177,6 +220,14 @@ void LanguageTest::noGermanLeftInEnglish()
         germanWords += Words(text);
     }
     germanWords -= EnglishWords();
+    // The element symbols of the radiations, file extensions and Qt's "OK"
+    // are no language's.
+    for (const char* neutral : {"OK", "csv", "xlsx", "png", "jpg", "jpeg", "bmp", "svg", "pdf"}) {
+        germanWords.remove(QString::fromLatin1(neutral));
+    }
+    for (const kb::RadiationPreset& radiation : kb::kRadiationPresets) {
+        germanWords -= Words(QString::fromUtf8(radiation.name));
+    }
     QVERIFY(germanWords.size() > 50);
     QStringList leftOver;
     for (const QString& text : english) {
