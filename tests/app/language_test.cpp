@@ -201,6 +201,7 @@ private slots:
     void captionsFitTheirBoxes_data();
     void captionsFitTheirBoxes();
     void switchKeepsTheState();
+    void languageFromItsFileAlone();
 };
 
 void LanguageTest::noGermanLeftInEnglish()
@@ -337,6 +338,21 @@ void LanguageTest::switchKeepsTheState()
     QString why;
     QVERIFY2(SameOps(form.LatestPass(), germanPicture, &why), qPrintable(why));
     QCOMPARE(form.menuBar_->actions().first()->text(), QStringLiteral("&Datei"));
+}
+
+void LanguageTest::languageFromItsFileAlone()
+{
+    // tests/i18n/xx.po, built into this test as po/*.po into the program.
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QAction* xx = form.findChild<QAction*>(QStringLiteral("Language_xx"));
+    QVERIFY(xx != nullptr);
+    QCOMPARE(xx->text(), QStringLiteral("&Xxisch"));
+    xx->trigger();
+    QCOMPARE(form.windowTitle(), QStringLiteral("Xx kein Xx"));        // the core's text
+    QCOMPARE(form.Button1->text(), QStringLiteral("Xxhör"));           // the window's own
+    QCOMPARE(form.Button6->text(), QStringLiteral("nächsterReflex"));  // not in the file: German
 }
 
 QTEST_MAIN(LanguageTest)
