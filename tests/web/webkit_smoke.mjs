@@ -3,6 +3,8 @@
 // without an error, and lessons 0 and 12 give the native core's captions and
 // a drawn picture. WebKitGTK needs a display: under CTest this runs in
 // xvfb-run when no DISPLAY is set.
+// KB_WEBKIT_SIZE=<w>x<h> sets the window, KB_WEBKIT_TOUCH=1 the touch layout,
+// KB_WEBKIT_SHOT=<file.png> takes a screenshot.
 // With KB_WEBKIT_FULL=1 (./kb.sh web-webkit), by hand: every lesson's panel
 // against the native core's and the panel's look, as page.test.mjs checks
 // them in Chromium and Firefox.
@@ -120,6 +122,20 @@ async function Run() {
             await driver.Command('POST', '/window/rect', { width, height });
             await driver.Command('POST', '/url', { url: pathToFileURL(process.env.KB_WEB_PAGE).href });
             await driver.WaitFor('return Boolean(window.kb && window.kb.ready) || document.title.startsWith("Kristallbeugung:")');
+            if (process.env.KB_WEBKIT_TOUCH) {
+                // WebKitGTK's WebDriver has no touch screen to emulate: the
+                // page's touch layout is applied by making its rules for a
+                // coarse pointer hold for any.
+                await driver.Script(`
+                    for (const sheet of document.styleSheets) {
+                        for (const rule of sheet.cssRules) {
+                            if (rule.media && rule.media.mediaText.includes('pointer: coarse')) {
+                                rule.media.mediaText = rule.media.mediaText
+                                    .replace('(pointer: coarse) and ', '').replace('(pointer: coarse)', 'all');
+                            }
+                        }
+                    }`);
+            }
             assert.equal(await driver.Script('return document.title'), 'Kein Experiment aktiv');
             for (const lesson of ['0', '12']) {
                 const edit = await driver.Element('#Edit2');
