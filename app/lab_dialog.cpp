@@ -3,14 +3,18 @@
 #include <QAccessible>
 #include <QButtonGroup>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app_language.h"
@@ -76,6 +80,48 @@ LabDialog::LabDialog(QWidget* parent, Start start) : QDialog(parent), start_(std
     problemLabel->setPalette(palette);
     problemLabel->hide();
 
+    teacherToggle = new QToolButton(this);
+    teacherToggle->setObjectName(QStringLiteral("TeacherPart"));
+    teacherToggle->setText(QStringLiteral("Für die &Lehrkraft"));
+    teacherToggle->setCheckable(true);
+    teacherToggle->setArrowType(Qt::RightArrow);
+    teacherToggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    teacherToggle->setAutoRaise(true);
+    auto* teacherPart = new QWidget(this);
+    keyEdit = new QLineEdit(teacherPart);
+    keyEdit->setObjectName(QStringLiteral("TeacherKeyEdit"));
+    keyEdit->setMaxLength(2 * kClassCodeLength);
+    solutionButton = new QPushButton(QStringLiteral("Lösungen &zeigen"), teacherPart);
+    solutionButton->setObjectName(QStringLiteral("ShowSolutions"));
+    solutionButton->setAutoDefault(false);
+    solutionText = new QPlainTextEdit(teacherPart);
+    solutionText->setObjectName(QStringLiteral("Solutions"));
+    solutionText->setReadOnly(true);
+    solutionText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    solutionText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    solutionText->setAccessibleName(QStringLiteral("Lösungen"));
+    solutionText->setMinimumHeight(12 * solutionText->fontMetrics().lineSpacing());
+    solutionText->hide();
+    auto* keyRow = new QHBoxLayout;
+    auto* keyCaption = new QLabel(QStringLiteral("S&chlüssel:"), teacherPart);
+    keyCaption->setBuddy(keyEdit);
+    keyRow->addWidget(keyCaption);
+    keyRow->addWidget(keyEdit);
+    keyRow->addWidget(solutionButton);
+    auto* teacherLayout = new QVBoxLayout(teacherPart);
+    teacherLayout->setContentsMargins(0, 0, 0, 0);
+    teacherLayout->addLayout(keyRow);
+    teacherLayout->addWidget(solutionText);
+    teacherPart->hide();
+    connect(teacherToggle, &QToolButton::toggled, this, [this, teacherPart](bool open) {
+        teacherToggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        teacherPart->setVisible(open);
+        if (open) {
+            keyEdit->setFocus();
+        }
+        adjustSize();
+    });
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     okButton = buttons->button(QDialogButtonBox::Ok);
     okButton->setText(QStringLiteral("OK"));
@@ -84,9 +130,12 @@ LabDialog::LabDialog(QWidget* parent, Start start) : QDialog(parent), start_(std
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(problemLabel);
+    layout->addWidget(teacherToggle);
+    layout->addWidget(teacherPart);
     layout->addWidget(buttons);
 
     connect(newCodeButton, &QPushButton::clicked, this, &LabDialog::NewCode);
+    connect(solutionButton, &QPushButton::clicked, this, &LabDialog::ShowSolutions);
     connect(buttons, &QDialogButtonBox::accepted, this, &LabDialog::OkClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     TranslateTexts(this);
@@ -103,16 +152,42 @@ void LabDialog::NewCode()
     problemLabel->hide();
 }
 
+void LabDialog::ShowProblem(const QString& text, QWidget* focus)
+{
+    problemLabel->setText(text);
+    problemLabel->show();
+    QAccessibleEvent shown(problemLabel, QAccessible::Alert);
+    QAccessible::updateAccessibility(&shown);
+    focus->setFocus();
+}
+
+void LabDialog::ShowSolutions()
+{
+    solutionText->hide();
+    const QString typed = codeEdit->text();
+    const std::optional<std::string> code = NormaliseClassCode(typed.toStdString());
+    if (!code) {
+        ShowProblem(AppText("Der Klassencode „%1“ ist ungültig.").arg(typed.trimmed()), codeEdit);
+        return;
+    }
+    if (!IsTeacherKey(*code, keyEdit->text().toStdString())) {
+        ShowProblem(AppText("Der Schlüssel gehört nicht zu diesem Klassencode."), keyEdit);
+        return;
+    }
+    problemLabel->hide();
+    solutionText->setPlainText(
+        QString::fromStdString(SolutionTable(*code, QLocale().decimalPoint().toStdString())));
+    solutionText->show();
+    solutionText->setFocus();
+    adjustSize();
+}
+
 void LabDialog::OkClicked()
 {
     const QString typed = codeEdit->text();
     const std::optional<std::string> code = NormaliseClassCode(typed.toStdString());
     if (!code) {
-        problemLabel->setText(AppText("Der Klassencode „%1“ ist ungültig.").arg(typed.trimmed()));
-        problemLabel->show();
-        QAccessibleEvent shown(problemLabel, QAccessible::Alert);
-        QAccessible::updateAccessibility(&shown);
-        codeEdit->setFocus();
+        ShowProblem(AppText("Der Klassencode „%1“ ist ungültig.").arg(typed.trimmed()), codeEdit);
         return;
     }
     problemLabel->hide();

@@ -7,9 +7,11 @@
 
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QToolButton;
 
 namespace kb {
 
@@ -33,10 +35,18 @@ public:
     QRadioButton* obliqueRadio = nullptr;
     QLabel* problemLabel = nullptr;
     QPushButton* okButton = nullptr;
+    // "Für die Lehrkraft": folded until asked for; the key of the code
+    // unlocks the solutions of every seat.
+    QToolButton* teacherToggle = nullptr;
+    QLineEdit* keyEdit = nullptr;
+    QPushButton* solutionButton = nullptr;
+    QPlainTextEdit* solutionText = nullptr;
 
 private:
     void NewCode();
     void OkClicked();
+    void ShowSolutions();
+    void ShowProblem(const QString& text, QWidget* focus);
 
     Start start_;
 };

@@ -6,15 +6,20 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include "app/command_line.h"
 #include "app/lab_dialog.h"
 #include "app_test_support.h"
 #include "model/peak_match.h"
+#include "model/unknown_crystal.h"
 #include "render/scene.h"
 
 using kb::TForm1;
@@ -49,6 +54,7 @@ private slots:
     void labByKeysScaleAndCursor();
     void exportDiffractogram_data();
     void exportDiffractogram();
+    void solutionsOnlyWithTheKey();
 };
 
 void LabWindowTest::labByKeysScaleAndCursor()
@@ -120,6 +126,31 @@ void LabWindowTest::labByKeysScaleAndCursor()
     QVERIFY(Action(form, "CrystalAction")->isEnabled());
     QVERIFY(!Action(form, "MeasureScaleAction")->isChecked());
     QCOMPARE(form.State().Crystal, kb::kStandardCrystal);
+}
+
+void LabWindowTest::solutionsOnlyWithTheKey()
+{
+    kb::LabDialog dialog(nullptr, [](const kb::LabChoice&) {});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(!dialog.keyEdit->isVisible());
+    dialog.teacherToggle->click();
+    QVERIFY(dialog.keyEdit->isVisible() && dialog.keyEdit->hasFocus());
+    dialog.newCodeButton->click();
+    const std::string code = dialog.codeEdit->text().toStdString();
+    const QString key = QString::fromStdString(kb::TeacherKey(code));
+    QVERIFY(dialog.keyLabel->text().endsWith(key));
+
+    // Another code's key opens nothing; the code's own shows all seats.
+    dialog.keyEdit->setText(QString::fromStdString(kb::TeacherKey("K7MX4P")));
+    dialog.solutionButton->click();
+    QVERIFY(!dialog.solutionText->isVisible());
+    QCOMPARE(dialog.problemLabel->text(),
+             QStringLiteral("Der Schlüssel gehört nicht zu diesem Klassencode."));
+    dialog.keyEdit->setText(key.toLower());
+    dialog.solutionButton->click();
+    QVERIFY(dialog.solutionText->isVisible() && !dialog.problemLabel->isVisible());
+    QCOMPARE(dialog.solutionText->toPlainText().toStdString(), kb::SolutionTable(code, ","));
 }
 
 void LabWindowTest::exportDiffractogram_data()
