@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -136,6 +137,7 @@ LabDialog::LabDialog(QWidget* parent, Start start) : QDialog(parent), start_(std
 
     connect(newCodeButton, &QPushButton::clicked, this, &LabDialog::NewCode);
     connect(solutionButton, &QPushButton::clicked, this, &LabDialog::ShowSolutions);
+    keyEdit->installEventFilter(this);
     connect(buttons, &QDialogButtonBox::accepted, this, &LabDialog::OkClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     TranslateTexts(this);
@@ -150,6 +152,19 @@ void LabDialog::NewCode()
         AppText("Schlüssel für die Lösungen: %1").arg(QString::fromStdString(TeacherKey(code))));
     keyLabel->show();
     problemLabel->hide();
+}
+
+// Enter in the key field asks for the solutions, not for the lab.
+bool LabDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == keyEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ShowSolutions();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void LabDialog::ShowProblem(const QString& text, QWidget* focus)

@@ -42,6 +42,9 @@ public:
     QPushButton* solutionButton = nullptr;
     QPlainTextEdit* solutionText = nullptr;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void NewCode();
     void OkClicked();
