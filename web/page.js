@@ -640,8 +640,16 @@ function SaveValues() {
 // A bad value gives the command line's message and changes nothing. The
 // lab's class link is lab.js's.
 function OpenStateLink() {
-    const fragment = location.hash.replace(/^#/, '');
-    if (fragment === '' || new URLSearchParams(fragment).has('unbekannt')) {
+    let fragment = location.hash.replace(/^#/, '');
+    const params = new URLSearchParams(fragment);
+    if (params.has('unbekannt')) {
+        // A class link may name the language too; the rest is the lab's.
+        if (!params.has('lang')) {
+            return;
+        }
+        fragment = `lang=${encodeURIComponent(params.get('lang'))}`;
+    }
+    if (fragment === '') {
         return;
     }
     const message = session.OpenState(fragment);

@@ -908,15 +908,17 @@ const kChoices = [
     { locale: 'de-DE', hash: '#lang=en&experiment=3', language: 'en' },
     { locale: 'en-US', hash: '#experiment=3&lang=de', language: 'de' },
     { locale: 'en-US', hash: '#lang=fr&experiment=3', language: 'en', message: /^--lang fr: .* de, en\b/ },
+    { locale: 'de-DE', hash: `${kLabLink}&lang=en`, language: 'en' },
 ];
 test('the language from the browser and from "#lang="', async (t) => {
     for (const choice of kChoices) {
-        await t.test(`${choice.locale} ${choice.hash ?? ''}`, async () => {
+        await t.test(`${(choice.languages ?? [choice.locale]).join(',')} ${choice.hash ?? ''}`, async () => {
             const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768, ...choice });
             const seen = await tab.evaluate(() => [document.documentElement.lang, document.getElementById('LanguageList').value,
                 window.kb.core.CurrentLanguage(),
                 document.getElementById('MessageDialog').open ? document.getElementById('MessageText').textContent : '']);
             assert.deepEqual(seen.slice(0, 3), Array(3).fill(choice.language));
+            assert.equal(await tab.evaluate(() => window.kb.session.InLab()), choice.hash?.includes('unbekannt') ?? false);
             if (choice.message) {
                 assert.match(seen[3], choice.message);
                 const start = kEnglish.find((e) => e.msgid === 'Kein Experiment aktiv').msgstr;
