@@ -183,6 +183,18 @@ StateParse CheckStateOptions(const StateOptions& typed)
         }
         request.intervalMs = interval;
     }
+    if (typed.language) {
+        const std::vector<std::string> codes = AvailableLanguages();
+        if (std::find(codes.begin(), codes.end(), *typed.language) == codes.end()) {
+            std::string list;
+            for (const std::string& code : codes) {
+                list += (list.empty() ? "" : ", ") + code;
+            }
+            return Fail(
+                TrArgs("core", "--lang %1: erwartet wird eine der Sprachen %2.", {*typed.language, list}));
+        }
+        request.language = typed.language;
+    }
     return StateParse{std::move(request), {}};
 }
 
@@ -206,6 +218,7 @@ StateParse ParseStateFragment(std::string_view fragment)
                                            : name == "wavelength" ? &typed.wavelength
                                            : name == "omega"      ? &typed.omega
                                            : name == "speed"      ? &typed.speed
+                                           : name == "lang"       ? &typed.language
                                                                   : nullptr;
         if (slot == nullptr) {
             return Fail(TrArgs("core", "Unbekannte Angabe „%1“.", {name}));
@@ -256,6 +269,9 @@ std::string StateFragment(const Session& session)
 
 void ApplyState(Session& session, const StateRequest& request)
 {
+    if (request.language) {
+        session.SetLanguage(*request.language);
+    }
     session.FormActivate();
     if (request.crystal) {
         session.ApplyCrystal(*request.crystal);

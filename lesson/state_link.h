@@ -23,6 +23,7 @@ struct StateOptions {
     std::optional<std::string> wavelength;  // pm
     std::optional<std::string> omega;       // degrees, 0 to 360
     std::optional<std::string> speed;       // ms per rotation step, whole, 1 to 60000
+    std::optional<std::string> language;    // "lang": a code of AvailableLanguages
 };
 
 // What a checked state asks for; every value is usable.
@@ -31,6 +32,7 @@ struct StateRequest {
     std::optional<CrystalParams> crystal;   // a and b or lambda given; the rest standard
     std::optional<double> omegaDeg;
     std::optional<std::uint32_t> intervalMs;
+    std::optional<std::string> language;
 };
 
 // A request, or the message in the current language saying what is wrong
@@ -49,10 +51,10 @@ StateParse CheckStateOptions(const StateOptions& typed);
 StateParse ParseStateFragment(std::string_view fragment);
 // The session's state as such a fragment: the lesson, the crystal where it
 // is not the standard, Omega and the speed. Empty in the lab, whose crystal
-// a link must not give away.
+// a link must not give away. Without the language: that is the reader's.
 std::string StateFragment(const Session& session);
-// The crystal, then the lesson as "Start" starts it, then Omega and the
-// speed; initialises the session first if it has not been.
+// The language, the crystal, then the lesson as "Start" starts it, then Omega
+// and the speed; initialises the session first if it has not been.
 void ApplyState(Session& session, const StateRequest& request);
 // Both at once, as a front end opens a link: the message on a bad value, and
 // then nothing changes; empty when the state is applied.

@@ -13,6 +13,7 @@
 #include "lesson/panel.h"
 #include "lesson/session.h"
 #include "lesson/state_link.h"
+#include "model/catalogue.h"
 #include "model/crystal_choice.h"
 #include "model/diffractogram.h"
 #include "model/peak_match.h"
@@ -251,6 +252,8 @@ public:
     // and nothing changed.
     std::string OpenState(const std::string& fragment) { return OpenStateFragment(session_, fragment); }
     std::string CurrentStateFragment() const { return StateFragment(session_); }
+    // Every text in `code` at once; lesson, crystal, Omega and the peaks stay.
+    bool SetLanguage(const std::string& code) { return session_.SetLanguage(code); }
     void StartExperiment(int number) { session_.StartExperiment(number); }
     void Timer1Timer() { session_.Timer1Timer(); }
     void DisplayControlClick() { session_.DisplayControlClick(); }
@@ -287,6 +290,28 @@ std::string AccessibleNameOf(const std::string& name, const std::string& caption
     return {};
 }
 
+// The languages the catalogue holds, "de" first.
+val Languages()
+{
+    return val::array(AvailableLanguages());
+}
+std::string CurrentLanguageCode()
+{
+    return CurrentLanguage();
+}
+std::string LanguageNameOf(const std::string& code)
+{
+    return LanguageName(code);
+}
+std::string SeparatorOf(const std::string& code)
+{
+    return DecimalSeparatorOf(code);
+}
+std::string Translated(const std::string& context, const std::string& german)
+{
+    return Tr(context, german);
+}
+
 }  // namespace
 }  // namespace kb
 
@@ -308,6 +333,11 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
     function("CrystalChoices", &kb::CrystalChoices);
     function("ExperimentList", &kb::ExperimentList);
     function("AccessibleName", &kb::AccessibleNameOf);
+    function("AvailableLanguages", &kb::Languages);
+    function("CurrentLanguage", &kb::CurrentLanguageCode);
+    function("LanguageName", &kb::LanguageNameOf);
+    function("DecimalSeparatorOf", &kb::SeparatorOf);
+    function("Tr", &kb::Translated);
 
     enum_<kb::LabLevel>("LabLevel")
         .value("Rectangular", kb::LabLevel::Rectangular)
@@ -350,6 +380,7 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
         .function("Edit2Enter", &WebSession::Edit2Enter)
         .function("OpenState", &WebSession::OpenState)
         .function("StateFragment", &WebSession::CurrentStateFragment)
+        .function("SetLanguage", &WebSession::SetLanguage)
         .function("StartExperiment", &WebSession::StartExperiment)
         .function("Timer1Timer", &WebSession::Timer1Timer)
         .function("DisplayControlClick", &WebSession::DisplayControlClick)

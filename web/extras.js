@@ -2,6 +2,8 @@
 // picture copied to the clipboard. The start-up module hands in the canvas
 // and what it needs; nothing here imports back from it.
 
+import { Tr } from './language.js';
+
 const $ = (id) => document.getElementById(id);
 
 // The rotation keys: Alt+Shift and a key, which no engine keeps for itself
@@ -48,14 +50,14 @@ function OpenGuide() {
 async function CopyPicture(canvas) {
     const blob = await new Promise((resolve) => canvas.toBlob(resolve, 'image/png'));
     if (!blob || !navigator.clipboard || typeof ClipboardItem === 'undefined') {
-        ShowNotice('Dieser Browser kann kein Bild in die Zwischenablage legen');
+        ShowNotice(Tr('Dieser Browser kann kein Bild in die Zwischenablage legen'));
         return;
     }
     try {
         await navigator.clipboard.write([new ClipboardItem({ 'image/png': blob })]);
-        ShowNotice('Bild in die Zwischenablage kopiert');
+        ShowNotice(Tr('Bild in die Zwischenablage kopiert'));
     } catch {
-        ShowNotice('Dieser Browser kann kein Bild in die Zwischenablage legen');
+        ShowNotice(Tr('Dieser Browser kann kein Bild in die Zwischenablage legen'));
     }
 }
 

@@ -3,6 +3,8 @@
 // the lab's group and the saved diffractogram. The core decides everything;
 // this only wires controls and events to it.
 
+import { Tr, TrArgs } from './language.js';
+
 const $ = (id) => document.getElementById(id);
 
 const kLevelNames = ['rechtwinklig', 'schiefwinklig'];
@@ -19,7 +21,7 @@ export function WireLab(context) {
     const canvas = $('drawing-area');
     const separator = () => page.DecimalSeparator();
     const level = (name) => (name === kLevelNames[1] ? core.LabLevel.Oblique : core.LabLevel.Rectangular);
-    const invalidCode = (typed) => `Der Klassencode „${typed}“ ist ungültig.`;
+    const invalidCode = (typed) => TrArgs('Der Klassencode „%1“ ist ungültig.', typed);
     // The seat as typed, or null unless it is one of the seats.
     const seatOf = (text) => {
         const seat = Number(text);
@@ -146,7 +148,7 @@ export function WireLab(context) {
         const table = session().DiffractogramTable(separator());
         // With a byte order mark, as the values table, for the degree signs.
         context.Download(new Blob(['\uFEFF', table], { type: 'text/csv;charset=utf-8' }),
-            `${context.SuggestedName()} - Diffraktogramm.csv`);
+            `${context.SuggestedName()} - ${Tr('Diffraktogramm')}.csv`);
     });
 
     // "Unbekannter Kristall": class code, seat, level; the teacher's key.
@@ -165,7 +167,7 @@ export function WireLab(context) {
         $('teacherPart').open = false;
     }
 
-    // The dialog's choice, or a German message on what is wrong with it.
+    // The dialog's choice, or a message on what is wrong with it.
     function ReadChoice() {
         const typed = $('labCode').value.trim();
         const code = core.NormaliseClassCode(typed);
@@ -174,7 +176,7 @@ export function WireLab(context) {
         }
         const seat = seatOf($('labSeat').value.trim());
         if (seat === null) {
-            return { message: `Der Platz muss zwischen ${core.kLabFirstSeat} und ${core.kLabLastSeat} liegen.`,
+            return { message: TrArgs('Der Platz muss zwischen %1 und %2 liegen.', core.kLabFirstSeat, core.kLabLastSeat),
                 field: 'labSeat' };
         }
         const levelName = form.querySelector('input[name=labLevel]:checked').value;
@@ -223,7 +225,7 @@ export function WireLab(context) {
         const code = core.NewClassCode(high, low);
         $('labCode').value = code;
         $('labMessage').textContent = '';
-        $('newCodeKey').textContent = `Schlüssel für die Lösungen: ${core.TeacherKey(code)}`;
+        $('newCodeKey').textContent = TrArgs('Schlüssel für die Lösungen: %1', core.TeacherKey(code));
     });
     $('solutionButton').addEventListener('click', () => {
         const typed = $('labCode').value.trim();
@@ -233,7 +235,7 @@ export function WireLab(context) {
         if (code === null) {
             $('labMessage').textContent = invalidCode(typed);
         } else if (!core.IsTeacherKey(code, $('labKey').value)) {
-            $('labMessage').textContent = 'Der Schlüssel gehört nicht zu diesem Klassencode.';
+            $('labMessage').textContent = Tr('Der Schlüssel gehört nicht zu diesem Klassencode.');
         } else {
             $('labMessage').textContent = '';
             table.textContent = core.SolutionTable(code, separator());

@@ -5,6 +5,7 @@
 
 import { ShowNotice, WireExtras } from './extras.js';
 import { WireLab } from './lab.js';
+import { ApplyTexts, RememberLanguage, RememberTexts, StartLanguage, Tr, TrArgs, UseCore } from './language.js';
 
 // Command codes of the encoded draw list (web/draw_list_encoding.h).
 const kPen = 1, kBrush = 2, kFont = 3, kLine = 4, kEllipse = 5, kArc = 6, kPolygon = 7, kFillRect = 8, kText = 9;
@@ -314,22 +315,19 @@ const kSmallestReadoutPx = 6;
 const kReadoutLineHeight = 1.15;
 
 const kFree = 'frei';
+// Texts that the core or the page's code write; the rest of the page's texts
+// are its static German, translated on every change of language.
+const kWrittenTexts = ['Button3', 'Edit3', 'Edit4', 'ListBox1', 'drawing-description', 'Notice', 'lab-announcement',
+    'reflex-announcement', 'MessageTitle', 'MessageText', 'checkMessage', 'labMessage', 'newCodeKey', 'solutionTable',
+    'LanguageList'];
 
+// The language's own separator: numbers follow the language, not the browser.
 const separators = new Map();
-export function DecimalSeparatorOf(language) {
+function DecimalSeparatorOf(language) {
     if (!separators.has(language)) {
-        separators.set(language, FindDecimalSeparator(language));
+        separators.set(language, core.DecimalSeparatorOf(language));
     }
     return separators.get(language);
-}
-
-function FindDecimalSeparator(language) {
-    try {
-        const part = new Intl.NumberFormat(language).formatToParts(1.5).find((p) => p.type === 'decimal');
-        return part ? part.value : '.';
-    } catch {
-        return '.';
-    }
 }
 
 // The core's name for a control whose caption another one shares ("Start:
@@ -382,7 +380,7 @@ class Page {
 
     ViewWidth() { return this.viewWidth; }
     ViewHeight() { return this.viewHeight; }
-    DecimalSeparator() { return DecimalSeparatorOf(navigator.language); }
+    DecimalSeparator() { return DecimalSeparatorOf(core.CurrentLanguage()); }
 
     ShowControl(name, shown) {
         const element = ShownElement(name);
@@ -551,13 +549,15 @@ function ResetControls() {
     $('ListBox1').removeAttribute('style');
 }
 
-function StartSession() {
+function StartSession(language = core.CurrentLanguage()) {
     page.StopTimer();
     page.reflexText = null;
     page.readoutFonts.clear();
     $('reflex-announcement').textContent = '';
     page.MeasureView();
     session = new core.Session(page);
+    // Before the first pass, so that no text is shown in another language.
+    session.SetLanguage(language);
     session.FormActivate();
     const edit = $('Edit2');
     edit.focus();
@@ -607,7 +607,7 @@ function StepSpinner(steps) {
 
 function SuggestedName() {
     const name = document.title.split(':')[0].trim();
-    return name || 'Kristallbeugung';
+    return name || Tr('Kristallbeugung');
 }
 
 function Download(blob, fileName) {
@@ -640,14 +640,26 @@ function SaveValues() {
 // A bad value gives the command line's message and changes nothing. The
 // lab's class link is lab.js's.
 function OpenStateLink() {
-    const fragment = location.hash.replace(/^#/, '');
-    if (fragment === '' || new URLSearchParams(fragment).has('unbekannt')) {
+    let fragment = location.hash.replace(/^#/, '');
+    const params = new URLSearchParams(fragment);
+    if (params.has('unbekannt')) {
+        // A class link may name the language too; the rest is the lab's.
+        if (!params.has('lang')) {
+            return;
+        }
+        fragment = `lang=${encodeURIComponent(params.get('lang'))}`;
+    }
+    if (fragment === '') {
         return;
     }
     const message = session.OpenState(fragment);
     lab.Sync();
+    // "lang" is the core's to check, as every name of a link.
+    if (core.CurrentLanguage() !== document.documentElement.lang) {
+        ShowLanguage();
+    }
     if (message) {
-        page.ShowMessage('Kristallbeugung', message);
+        page.ShowMessage(Tr('Kristallbeugung'), message);
     }
 }
 
@@ -656,9 +668,9 @@ async function CopyLink() {
     const link = `${location.href.split('#')[0]}#${session.StateFragment()}`;
     try {
         await navigator.clipboard.writeText(link);
-        ShowNotice('Link in die Zwischenablage kopiert');
+        ShowNotice(Tr('Link in die Zwischenablage kopiert'));
     } catch {
-        page.ShowMessage('Kristallbeugung', link);
+        page.ShowMessage(Tr('Kristallbeugung'), link);
     }
 }
 
@@ -700,7 +712,7 @@ function CheckCrystalFields() {
     const [a, b, gamma, lambda] = ReadCrystalFields();
     const check = session.CheckCrystal(a, b, gamma, lambda);
     // As the desktop's dialog: the count of reflections once the values hold.
-    $('checkMessage').textContent = check.accepted ? `${check.reflexCount} Reflexe` : check.message;
+    $('checkMessage').textContent = check.accepted ? TrArgs('%1 Reflexe', check.reflexCount) : check.message;
     $('checkMessage').classList.toggle('accepted', check.accepted);
     const { lattice, gamma: gammaRange, lambda: lambdaRange } = crystalChoices.ranges;
     const ranges = [['aSpin', lattice], ['bSpin', lattice], ['gammaSpin', gammaRange], ['lambdaSpin', lambdaRange]];
@@ -745,14 +757,15 @@ function ConfirmDiscardPeaks() {
 
 function WireCrystalDialog() {
     const { lattices, radiations } = crystalChoices;
+    // The German name is the value, the text is in the language shown.
     for (const [name] of lattices) {
-        $('latticeChoice').add(new Option(name));
+        $('latticeChoice').add(new Option(Tr(name), name));
     }
-    $('latticeChoice').add(new Option(kFree));
+    $('latticeChoice').add(new Option(Tr(kFree), kFree));
     for (const [name] of radiations) {
-        $('radiationChoice').add(new Option(name));
+        $('radiationChoice').add(new Option(Tr(name), name));
     }
-    $('radiationChoice').add(new Option(kFree));
+    $('radiationChoice').add(new Option(Tr(kFree), kFree));
     $('latticeChoice').addEventListener('change', () => {
         const preset = lattices[$('latticeChoice').selectedIndex];
         if (preset) {
@@ -857,14 +870,25 @@ function WireControls() {
     }
     // The lessons by name: choosing one starts it as its number and "Start" do.
     const list = $('ExperimentList');
-    for (const [number, text] of core.ExperimentList()) {
-        list.add(new Option(text, String(number)));
-    }
+    FillExperimentList();
     list.addEventListener('change', () => {
         if (list.value !== '') {
             session.StartExperiment(Number(list.value));
             lab.Sync();
             list.value = '';
+        }
+    });
+    for (const code of core.AvailableLanguages()) {
+        // Each language by its own name, spoken in it.
+        const option = new Option(core.LanguageName(code), code);
+        option.lang = code;
+        $('LanguageList').add(option);
+    }
+    $('LanguageList').addEventListener('change', () => {
+        const code = $('LanguageList').value;
+        if (session.SetLanguage(code)) {
+            RememberLanguage(code);
+            ShowLanguage();
         }
     });
     $('CopyLinkButton').addEventListener('click', CopyLink);
@@ -901,19 +925,48 @@ function WireControls() {
     watchRatio();
 }
 
+// The lessons' titles in the language shown, after "Experiment wählen …".
+function FillExperimentList() {
+    const list = $('ExperimentList');
+    list.length = 1;
+    for (const [number, text] of core.ExperimentList()) {
+        list.add(new Option(text, String(number)));
+    }
+}
+
+// The page's own texts in the core's language; the core has written its
+// texts (caption, readouts, picture, Button3) already. Lesson, crystal,
+// Omega, peaks and the lab stay as they are.
+function ShowLanguage() {
+    const code = core.CurrentLanguage();
+    document.documentElement.lang = code;
+    ApplyTexts();
+    for (const element of $('Panel1').querySelectorAll('[id]')) {
+        NameControl(element.id, element.id === 'Button3' ? element.textContent : '');
+    }
+    FillExperimentList();
+    for (const option of [...$('latticeChoice').options, ...$('radiationChoice').options]) {
+        option.text = Tr(option.value);
+    }
+    $('LanguageList').value = code;
+    // The guide is written out again, in this language, when it opens next.
+    $('GuideFrame').removeAttribute('srcdoc');
+}
+
 async function Main() {
     const fontReady = document.fonts.load(`16px ${kFontFamily}`);
     core = await createKristallbeugung();
+    UseCore(core);
     crystalChoices = core.CrystalChoices();
     await fontReady;
+    RememberTexts(document.body, kWrittenTexts);
     page = new Page();
-    for (const element of $('Panel1').querySelectorAll('[id]')) {
-        NameControl(element.id);
-    }
     WireControls();
     lab = WireLab({ core, page, session: () => session, Download, SuggestedName });
     WireExtras({ canvas: page.canvas });
-    StartSession();
+    // The link, which may ask for another language, comes after.
+    StartSession(StartLanguage(core.AvailableLanguages()));
+    ShowLanguage();
     lab.FollowLink();
     OpenStateLink();
     window.addEventListener('hashchange', OpenStateLink);

@@ -9,6 +9,7 @@
 #include "lesson/experiments.h"
 #include "lesson/session.h"
 #include "lesson/state_link.h"
+#include "model/catalogue.h"
 #include "model/crystal_choice.h"
 #include "recording_panel.h"
 
@@ -38,9 +39,11 @@ class StateLinkTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { kb::SetLanguage("de"); }
     void parse_data();
     void parse();
     void linkOpensTheSameState();
+    void languageFromALink();
     void everyStartIsTheSame_data();
     void everyStartIsTheSame();
 };
@@ -93,6 +96,12 @@ void StateLinkTest::parse_data()
     bad("unknown name", "experiment=1&zoom=2", "Unbekannte Angabe „zoom“.");
     bad("no value", "omega", "Nach --omega fehlt der Wert.");
     bad("bad escape", "omega=%G1", "--omega %G1: erwartet wird ein Winkel von 0 bis 360 Grad.");
+    std::string languages;
+    for (const std::string& code : kb::AvailableLanguages()) {
+        languages += (languages.empty() ? "" : ", ") + code;
+    }
+    bad("language without a catalogue", "experiment=3&lang=fr",
+        "--lang fr: erwartet wird eine der Sprachen " + languages + ".");
 }
 
 void StateLinkTest::parse()
@@ -170,6 +179,27 @@ void StateLinkTest::linkOpensTheSameState()
     // The lab's crystal stays out of every link.
     teacher.session.StartLab({"K7MX4P", 3, kb::LabLevel::Oblique});
     QCOMPARE(kb::StateFragment(teacher.session), std::string());
+}
+
+// "lang" switches every text and keeps the state; a copied link leaves the
+// language to its reader.
+void StateLinkTest::languageFromALink()
+{
+    Rig rig;
+    rig.session.StartExperiment(12);
+    rig.session.TurnTo(40.0);
+    const kb::SimState before = rig.session.State();
+    const std::string link = kb::StateFragment(rig.session);
+    const std::string german = rig.panel.caption;
+    QCOMPARE(kb::OpenStateFragment(rig.session, "lang=en"), std::string());
+    QCOMPARE(kb::CurrentLanguage(), std::string("en"));
+    Rig english;
+    english.session.StartExperiment(12);
+    QCOMPARE(rig.panel.caption, english.panel.caption);
+    QVERIFY(rig.panel.caption != german);
+    QCOMPARE(rig.session.State().Omega, before.Omega);
+    QCOMPARE(rig.session.State().Crystal, before.Crystal);
+    QCOMPARE(kb::StateFragment(rig.session), link);
 }
 
 void StateLinkTest::everyStartIsTheSame_data()

@@ -57,12 +57,13 @@ export async function LaunchBrowser(engine = kEngine) {
     };
 }
 
-// A tab on the page at `width`×`height` CSS pixels and `ratio`, in `locale`,
-// with a touch screen for `touch`, opened with `hash` (e.g. a class link);
+// A tab on the page at `width`×`height` CSS pixels and `ratio`, in `locale`
+// (the browser's languages `languages`, by default `locale` alone), with a
+// touch screen for `touch`, opened with `hash` (e.g. a class link);
 // console errors, uncaught exceptions and requests beyond the file are
 // collected in `errors`.
 export async function OpenPage(browser, pagePath,
-    { width, height, ratio = 1, locale = 'de-DE', touch = false, hash = '' }) {
+    { width, height, ratio = 1, locale = 'de-DE', languages = [locale], touch = false, hash = '' }) {
     const tab = await (touch && browser.kbTouchBrowser ? await browser.kbTouchBrowser() : browser).newPage();
     const errors = [];
     tab.on('console', (message) => {
@@ -82,9 +83,10 @@ export async function OpenPage(browser, pagePath,
         await cdp.send('Emulation.setLocaleOverride', { locale });
         await tab.setExtraHTTPHeaders({ 'Accept-Language': locale });
     }
-    await tab.evaluateOnNewDocument((language) => {
+    await tab.evaluateOnNewDocument((language, list) => {
         Object.defineProperty(navigator, 'language', { get: () => language });
-    }, locale);
+        Object.defineProperty(navigator, 'languages', { get: () => list });
+    }, locale, languages);
     await tab.setViewport({ width, height, deviceScaleFactor: ratio, hasTouch: touch, isLandscape: width > height });
     await tab.goto(pathToFileURL(pagePath).href + hash, { waitUntil: 'load' });
     await tab.waitForFunction(() => window.kb && window.kb.ready, { timeout: 20000 });

@@ -4,7 +4,7 @@
 //   KB_WEB_PAGE=<page.html> KB_NATIVE_ANSWERS=<tool> node page.test.mjs
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { existsSync, readFileSync } from 'node:fs';
+import { existsSync, readdirSync, readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { after, before, test as nodeTest } from 'node:test';
 
@@ -25,6 +25,9 @@ if (!existsSync(kBrowserPath)) {
 const pagePath = process.env.KB_WEB_PAGE;
 const kAxe = createRequire(import.meta.url).resolve('axe-core/axe.min.js');
 const lessons = JSON.parse(execFileSync(process.env.KB_NATIVE_ANSWERS, ['--lessons']));
+// German, then every catalogue the build embeds.
+const kPoDir = new URL('../../po/', import.meta.url);
+const kLanguages = ['de', ...readdirSync(kPoDir).filter((n) => n.endsWith('.po')).map((n) => n.slice(0, -3)).sort()];
 // Every control whose visibility or checked state a lesson or a pass sets.
 const kControls = ['GroupBox1', 'GroupBox2', 'GroupBox3', 'GroupBox4', 'GroupBox5', 'GroupBox6', 'GroupBox7',
     'Button1', 'Button2', 'Button3', 'Button5', 'Button6', 'Button7', 'Button8', 'Button9', 'primaer',
@@ -336,38 +339,64 @@ const kLayouts = [
     { name: 'touch, landscape', width: 1024, height: 768, touch: true },
     { name: 'touch, portrait', width: 768, height: 1024, touch: true },
 ];
-for (const layout of kLayouts) {
-    test(`${layout.name}: no caption clipped, no frame line through a caption, explicit colours`, async () => {
-        const { tab, errors } = await OpenPage(chromium.browser, pagePath, layout);
-        await StartExperiment(tab, '0');
-        const faults = await tab.evaluate(() => {
-            const found = [];
-            const panel = document.getElementById('Panel1');
-            for (const element of panel.querySelectorAll('button, label, legend')) {
-                if (element.offsetParent === null && element.tagName !== 'LEGEND') {
-                    continue;
+for (const language of kLanguages) {
+    for (const layout of kLayouts) {
+        const name = language === 'de' ? layout.name : `${layout.name}, ${language}`;
+        test(`${name}: no caption clipped or overlapping, no frame line through a caption, explicit colours`, async () => {
+            const { tab, errors } = await OpenPage(chromium.browser, pagePath, { ...layout, hash: `#lang=${language}` });
+            await StartExperiment(tab, '0');
+            const faults = await tab.evaluate(() => {
+                const found = [];
+                const panel = document.getElementById('Panel1');
+                const captions = [];
+                for (const element of panel.querySelectorAll('button, label, legend')) {
+                    if (element.offsetParent === null && element.tagName !== 'LEGEND') {
+                        continue;
+                    }
+                    if (element.getClientRects().length === 0) {
+                        continue;
+                    }
+                    const text = element.textContent.trim();
+                    if (element.scrollWidth > element.clientWidth + 0.5) {
+                        found.push(`"${text}" clipped: ${element.scrollWidth} > ${element.clientWidth}`);
+                    }
+                    const style = getComputedStyle(element);
+                    if (element.tagName === 'LEGEND' && style.backgroundColor === 'rgba(0, 0, 0, 0)') {
+                        found.push(`legend "${text}" lets the frame through`);
+                    }
+                    if (element.tagName === 'BUTTON' && !element.disabled && style.color !== 'rgb(0, 0, 0)') {
+                        found.push(`"${text}" in ${style.color}`);
+                    }
+                    if (element.closest('#UpDown1') === null) {
+                        // What a label or legend shows: its box and text, not its layout box.
+                        const range = document.createRange();
+                        range.selectNodeContents(element);
+                        const box = element.tagName === 'BUTTON' ? element.getBoundingClientRect() : range.getBoundingClientRect();
+                        captions.push({ text, group: element.parentElement.closest('fieldset'), box });
+                    }
                 }
-                if (element.getClientRects().length === 0) {
-                    continue;
+                // A caption wider than its layout box must neither leave its
+                // group nor run into its neighbour.
+                for (const [i, a] of captions.entries()) {
+                    const frame = a.group?.getBoundingClientRect();
+                    if (frame && (a.box.left < frame.left || a.box.right > frame.right)) {
+                        found.push(`"${a.text}" runs out of its group: ${a.box.left}..${a.box.right}`);
+                    }
+                    for (const b of captions.slice(i + 1)) {
+                        const across = Math.min(a.box.right, b.box.right) - Math.max(a.box.left, b.box.left);
+                        const down = Math.min(a.box.bottom, b.box.bottom) - Math.max(a.box.top, b.box.top);
+                        if (a.group === b.group && across > 0.5 && down > 0.5) {
+                            found.push(`"${a.text}" overlaps "${b.text}"`);
+                        }
+                    }
                 }
-                const text = element.textContent.trim();
-                if (element.scrollWidth > element.clientWidth + 0.5) {
-                    found.push(`"${text}" clipped: ${element.scrollWidth} > ${element.clientWidth}`);
-                }
-                const style = getComputedStyle(element);
-                if (element.tagName === 'LEGEND' && style.backgroundColor === 'rgba(0, 0, 0, 0)') {
-                    found.push(`legend "${text}" lets the frame through`);
-                }
-                if (element.tagName === 'BUTTON' && !element.disabled && style.color !== 'rgb(0, 0, 0)') {
-                    found.push(`"${text}" in ${style.color}`);
-                }
-            }
-            return found;
+                return found;
+            });
+            assert.deepEqual(faults, []);
+            assert.deepEqual(errors, []);
+            await tab.close();
         });
-        assert.deepEqual(faults, []);
-        assert.deepEqual(errors, []);
-        await tab.close();
-    });
+    }
 }
 
 test('portrait tablet: the picture takes the width, the panel lies below it', async () => {
@@ -738,4 +767,187 @@ test('the measuring cursor by pointer and keys; a link without a seat asks for i
 
     assert.deepEqual(errors, []);
     await tab.close();
+});
+
+// The catalogue of each language as a translator's tool reads it.
+function ReadPo(url) {
+    const entries = [];
+    for (const block of readFileSync(url, 'utf8').split(/\n\s*\n/)) {
+        const entry = {};
+        let field = null;
+        for (const line of block.split('\n')) {
+            const head = line.match(/^(msgctxt|msgid|msgstr)\s+(".*")$/);
+            if (head) {
+                field = head[1];
+                entry[field] = JSON.parse(head[2]);
+            } else if (field && /^".*"$/.test(line)) {
+                entry[field] += JSON.parse(line);
+            }
+        }
+        if (entry.msgid && !block.includes('#, fuzzy')) {
+            entries.push(entry);
+        }
+    }
+    return entries;
+}
+
+// German that English shows otherwise: a catalogue text whole, its %1 for
+// anything, or within a longer text where it is long enough to tell.
+const kEnglish = ReadPo(new URL('en.po', kPoDir));
+const kEscaped = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+const kGermanPatterns = [...new Set(kEnglish
+    .filter((e) => e.msgstr !== '' && e.msgstr !== e.msgid && !['language', 'number'].includes(e.msgctxt))
+    .map((e) => e.msgid))]
+    .map((id) => {
+        const body = id.split(/%[1-9]/).map(kEscaped).join('.+');
+        return [id, new RegExp(id.replace(/%[1-9]/g, '').trim().length >= 10 ? body : `^${body}$`)];
+    });
+
+// Every text of the page a user or a screen reader meets, hidden or not.
+function PageTexts() {
+    const texts = [document.title];
+    const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_ELEMENT | NodeFilter.SHOW_TEXT, {
+        acceptNode: (node) => (['SCRIPT', 'STYLE', 'TEMPLATE'].includes(node.tagName) ? NodeFilter.FILTER_REJECT
+            : NodeFilter.FILTER_ACCEPT),
+    });
+    for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+        if (node.nodeType === Node.TEXT_NODE) {
+            texts.push(node.nodeValue.trim());
+            continue;
+        }
+        for (const name of ['aria-label', 'title', 'placeholder']) {
+            if (node.hasAttribute(name)) {
+                texts.push(node.getAttribute(name));
+            }
+        }
+    }
+    return texts.filter((text) => text !== '');
+}
+
+// The texts a scene pass writes into the picture, from its draw list.
+function PictureTexts() {
+    const { page, session } = window.kb;
+    let list = null;
+    page.passListener = (l) => { list = Int32Array.from(l); };
+    session.DrawScene();
+    page.passListener = null;
+    const sizes = { 1: 4, 2: 3, 3: 4, 4: 5, 5: 5, 6: 9, 8: 5 };
+    const texts = [];
+    for (let i = 0; i < list.length;) {
+        const c = list[i];
+        if (c === 9) {
+            texts.push(String.fromCharCode(...list.subarray(i + 4, i + 4 + list[i + 3])));
+        }
+        i += c === 7 ? 2 + 2 * list[i + 1] : c === 9 ? 4 + list[i + 3] : sizes[c];
+    }
+    return texts;
+}
+
+async function GermanLeft(tab) {
+    const texts = [...await tab.evaluate(PageTexts), ...await tab.evaluate(PictureTexts)];
+    return texts.flatMap((text) => kGermanPatterns.filter(([, p]) => p.test(text)).map(([id]) => `"${text}" (${id})`));
+}
+
+test('English from an English browser: no German text in any lesson, message, dialog or the lab', async () => {
+    const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768, locale: 'en-GB' });
+    assert.equal(await tab.evaluate(() => document.documentElement.lang), 'en');
+    for (const input of Object.keys(lessons)) {
+        await tab.click('#Button1');
+        await StartExperiment(tab, input);
+        // A reflection in Bragg position where the lesson offers one: its readouts too.
+        await tab.evaluate(() => document.getElementById('Button6').offsetParent && document.getElementById('Button6').click());
+        assert.deepEqual(await GermanLeft(tab), [], `Edit2 "${input}"`);
+        if (lessons[input].message) {
+            await tab.click('#MessageOk');
+        }
+    }
+    await tab.click('#CrystalButton');
+    assert.deepEqual(await GermanLeft(tab), [], 'crystal and radiation');
+    await tab.click('#cancelButton');
+    await tab.evaluate((link) => { location.hash = link; }, kLabLink);
+    await tab.waitForFunction(() => window.kb.session.InLab());
+    await Turn(tab, false);
+    await tab.click('#Button10');
+    await tab.click('#Button11');
+    assert.deepEqual(await GermanLeft(tab), [], 'a guess without values');
+    if (await tab.$eval('#MessageDialog', (d) => d.open)) {
+        await tab.click('#MessageOk');
+    }
+    await tab.click('#LabButton');
+    await tab.$eval('#labCode', (e) => { e.value = '?'; });
+    await tab.click('#solutionButton');
+    assert.deepEqual(await GermanLeft(tab), [], 'the lab and its dialog');
+    await tab.click('#labCancelButton');
+    assert.deepEqual(errors, []);
+    await tab.close();
+});
+
+test('"Sprache" switches at once and keeps lesson, Omega and peaks; back in German all is as it was', async () => {
+    const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768 });
+    const look = async () => ({
+        texts: await tab.evaluate(PageTexts),
+        ...(await tab.evaluate(() => {
+            const { session } = window.kb;
+            return {
+                language: document.documentElement.lang, picture: document.getElementById('drawing-area').toDataURL(),
+                omega: document.getElementById('Edit3').textContent,
+                state: [document.getElementById('Edit2').value, session.OmegaDeg(), session.MeasuredPeaks(),
+                    session.ActiveReflex(), session.Crystal().Lambda],
+            };
+        })),
+    });
+    try {
+        await StartExperiment(tab, '12');
+        for (let i = 0; i < 3; ++i) {
+            await tab.click('#Button6');
+        }
+        const german = await look();
+        await tab.select('#LanguageList', 'en');
+        const english = await look();
+        assert.deepEqual([english.language, english.state], ['en', german.state]);
+        assert.match(english.omega, /^Omega = \d+\.\d°$/);
+        assert.notEqual(english.texts[0], german.texts[0], 'the caption in English');
+        // Remembered for the next page, whatever the browser's languages.
+        const next = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768 });
+        assert.equal(await next.tab.evaluate(() => document.documentElement.lang), 'en');
+        await next.tab.close();
+        await tab.select('#LanguageList', 'de');
+        assert.deepEqual(await look(), german);
+    } finally {
+        await tab.evaluate(() => localStorage.clear());
+    }
+    assert.deepEqual(errors, []);
+    await tab.close();
+});
+
+// The browser's languages, then "lang" in the link; an unknown one changes nothing.
+const kChoices = [
+    { locale: 'en-GB', language: 'en' },
+    { locale: 'fr-FR', languages: ['fr-FR', 'en-US', 'de'], language: 'en' },
+    { locale: 'fr-FR', language: 'de' },
+    { locale: 'de-DE', hash: '#lang=en&experiment=3', language: 'en' },
+    { locale: 'en-US', hash: '#experiment=3&lang=de', language: 'de' },
+    { locale: 'en-US', hash: '#lang=fr&experiment=3', language: 'en', message: /^--lang fr: .* de, en\b/ },
+    { locale: 'de-DE', hash: `${kLabLink}&lang=en`, language: 'en' },
+];
+test('the language from the browser and from "#lang="', async (t) => {
+    for (const choice of kChoices) {
+        await t.test(`${(choice.languages ?? [choice.locale]).join(',')} ${choice.hash ?? ''}`, async () => {
+            const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768, ...choice });
+            const seen = await tab.evaluate(() => [document.documentElement.lang, document.getElementById('LanguageList').value,
+                window.kb.core.CurrentLanguage(),
+                document.getElementById('MessageDialog').open ? document.getElementById('MessageText').textContent : '']);
+            assert.deepEqual(seen.slice(0, 3), Array(3).fill(choice.language));
+            assert.equal(await tab.evaluate(() => window.kb.session.InLab()), choice.hash?.includes('unbekannt') ?? false);
+            if (choice.message) {
+                assert.match(seen[3], choice.message);
+                const start = kEnglish.find((e) => e.msgid === 'Kein Experiment aktiv').msgstr;
+                assert.equal(await tab.title(), start, 'nothing opened');
+            } else {
+                assert.equal(seen[3], '');
+            }
+            assert.deepEqual(errors, []);
+            await tab.close();
+        });
+    }
 });

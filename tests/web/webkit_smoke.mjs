@@ -44,7 +44,10 @@ function FreePort() {
 class WebDriver {
     static async Start() {
         const port = await FreePort();
-        const process_ = spawn(kDriver, [`--port=${port}`], { stdio: 'ignore' });
+        // German as the browser's language: the page follows it, and the
+        // captions checked are the German ones.
+        const process_ = spawn(kDriver, [`--port=${port}`],
+            { stdio: 'ignore', env: { ...process.env, LANGUAGE: 'de', LANG: 'de_DE.UTF-8' } });
         const driver = new WebDriver(`http://127.0.0.1:${port}`, process_);
         for (let i = 0; ; ++i) {
             try {
