@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "app/app_language.h"
 #include "app_test_support.h"
@@ -158,6 +159,7 @@ private slots:
     void captionsFitTheirBoxes_data();
     void captionsFitTheirBoxes();
     void switchKeepsTheState();
+    void openGuideFollowsTheLanguage();
 };
 
 void LanguageTest::noGermanLeftInEnglish()
@@ -286,6 +288,28 @@ void LanguageTest::switchKeepsTheState()
     QString why;
     QVERIFY2(SameOps(form.LatestPass(), germanPicture, &why), qPrintable(why));
     QCOMPARE(form.menuBar_->actions().first()->text(), QStringLiteral("&Datei"));
+}
+
+void LanguageTest::openGuideFollowsTheLanguage()
+{
+    TForm1 form;
+    form.show();
+    form.findChild<QAction*>(QStringLiteral("GuideAction"))->trigger();
+    auto* guide = form.findChild<QTextBrowser*>(QStringLiteral("GuideWindow"));
+    QVERIFY(guide != nullptr && guide->isVisible());
+    const QString german = guide->toPlainText();
+    QVERIFY(german.contains(QStringLiteral("Die Experimente")));
+
+    form.SetLanguage(QStringLiteral("en"));
+    QCOMPARE(guide->windowTitle(), QStringLiteral("Kristallbeugung – Guide"));
+    QCOMPARE(guide->accessibleName(), QStringLiteral("Guide"));
+    const QString english = guide->toPlainText();
+    QVERIFY(english.contains(QStringLiteral("The diffraction lab: finding an unknown crystal")));
+    QVERIFY(!english.contains(QStringLiteral("Die Experimente")));
+
+    form.SetLanguage(QStringLiteral("de"));
+    QCOMPARE(guide->windowTitle(), QStringLiteral("Kristallbeugung – Anleitung"));
+    QCOMPARE(guide->toPlainText(), german);
 }
 
 QTEST_MAIN(LanguageTest)
