@@ -13,11 +13,12 @@ namespace kb {
 // run of whitespace made one space and trimmed, inline markup (b, i, em,
 // strong, code, a, sub, sup, br, kbd, var) and entities kept.
 //
-// Not a general HTML parser: it reads our own well-formed guide, in which no
-// attribute value holds a '>'. A unit with anything else in it (another tag,
-// a comment, a block that does not close), or a translation whose tags are
-// not the German's in the same order, stays German, so a slip in the guide or
-// the catalogue shows German there and never breaks the page.
+// Not a general HTML parser: it reads our own well-formed guide, with tag
+// names in lower case and no '>' in an attribute value. A unit with anything
+// else in it (another tag, a comment, a block that does not close), or a
+// translation whose tags are not the German's in the same order, stays
+// German, so a slip in the guide or the catalogue shows German there and
+// never breaks the page.
 
 // The guide with each unit translated (German where the catalogue has none)
 // and <html lang> set to the language once any unit is; in German, `germanHtml`
