@@ -15,6 +15,7 @@
 #include "lesson/state_link.h"
 #include "model/crystal_choice.h"
 #include "model/diffractogram.h"
+#include "model/guide_text.h"
 #include "model/peak_match.h"
 #include "model/unknown_crystal.h"
 #include "render/measured_values.h"
@@ -287,6 +288,12 @@ std::string AccessibleNameOf(const std::string& name, const std::string& caption
     return {};
 }
 
+// The page's guide in the language in use (embind takes no string_view).
+std::string TranslatedGuide(const std::string& germanHtml)
+{
+    return TranslateGuide(germanHtml);
+}
+
 }  // namespace
 }  // namespace kb
 
@@ -308,6 +315,7 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
     function("CrystalChoices", &kb::CrystalChoices);
     function("ExperimentList", &kb::ExperimentList);
     function("AccessibleName", &kb::AccessibleNameOf);
+    function("TranslateGuide", &kb::TranslatedGuide);
 
     enum_<kb::LabLevel>("LabLevel")
         .value("Rectangular", kb::LabLevel::Rectangular)

@@ -912,7 +912,7 @@ async function Main() {
     }
     WireControls();
     lab = WireLab({ core, page, session: () => session, Download, SuggestedName });
-    WireExtras({ canvas: page.canvas });
+    WireExtras({ canvas: page.canvas, core });
     StartSession();
     lab.FollowLink();
     OpenStateLink();
