@@ -116,8 +116,9 @@ public:
     void AboutClick();
     // Shows `text` for a few seconds over a corner of the drawing area.
     void ShowNotice(const QString& text);
-    // "Anleitung": the guide beside the window.
+    // "Anleitung": the guide beside the window, in the language in use.
     void ShowGuide();
+    void RetranslateGuide();
 
     // The drawing area's size in logical pixels: the client area below the
     // menu bar, left of the panel.

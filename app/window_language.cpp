@@ -60,6 +60,7 @@ void TForm1::RetranslateUi()
     }
     // The core's texts: caption, Button3, readouts, picture and verdict.
     session_->SetLanguage(CurrentLanguage());
+    RetranslateGuide();
     SyncMenuStates();
 }
 

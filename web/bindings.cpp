@@ -16,6 +16,7 @@
 #include "model/catalogue.h"
 #include "model/crystal_choice.h"
 #include "model/diffractogram.h"
+#include "model/guide_text.h"
 #include "model/peak_match.h"
 #include "model/unknown_crystal.h"
 #include "render/measured_values.h"
@@ -312,6 +313,12 @@ std::string Translated(const std::string& context, const std::string& german)
     return Tr(context, german);
 }
 
+// The page's guide in the language in use (embind takes no string_view).
+std::string TranslatedGuide(const std::string& germanHtml)
+{
+    return TranslateGuide(germanHtml);
+}
+
 }  // namespace
 }  // namespace kb
 
@@ -338,6 +345,7 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
     function("LanguageName", &kb::LanguageNameOf);
     function("DecimalSeparatorOf", &kb::SeparatorOf);
     function("Tr", &kb::Translated);
+    function("TranslateGuide", &kb::TranslatedGuide);
 
     enum_<kb::LabLevel>("LabLevel")
         .value("Rectangular", kb::LabLevel::Rectangular)

@@ -33,16 +33,18 @@ function Usable(button) {
     return button && button.offsetParent !== null && !button.disabled;
 }
 
-function OpenGuide() {
+// The guide in the language in use: translated by the core each time it
+// opens (a few milliseconds), so that it follows a switch of language.
+function OpenGuide(core) {
     const dialog = $('GuideDialog');
     if (dialog.open) {
         return;
     }
-    const frame = $('GuideFrame');
-    if (!frame.srcdoc) {
+    if (!OpenGuide.german) {
         const bytes = Uint8Array.from(atob($('GuideSource').dataset.source), (c) => c.charCodeAt(0));
-        frame.srcdoc = new TextDecoder().decode(bytes);
+        OpenGuide.german = new TextDecoder().decode(bytes);
     }
+    $('GuideFrame').srcdoc = core.TranslateGuide(OpenGuide.german);
     dialog.showModal();
     $('GuideClose').focus();
 }
@@ -61,18 +63,18 @@ async function CopyPicture(canvas) {
     }
 }
 
-export function WireExtras({ canvas }) {
+export function WireExtras({ canvas, core }) {
     for (const { shortcut, button } of kRotationKeys) {
         $(button).setAttribute('aria-keyshortcuts', shortcut);
     }
     $('GuideButton').setAttribute('aria-keyshortcuts', 'F1');
-    $('GuideButton').addEventListener('click', OpenGuide);
+    $('GuideButton').addEventListener('click', () => OpenGuide(core));
     $('GuideClose').addEventListener('click', () => $('GuideDialog').close());
     $('CopyPictureButton').addEventListener('click', () => CopyPicture(canvas));
     document.addEventListener('keydown', (event) => {
         if (event.key === 'F1') {
             event.preventDefault();
-            OpenGuide();
+            OpenGuide(core);
             return;
         }
         if (!event.altKey || !event.shiftKey || event.ctrlKey || event.metaKey || document.querySelector('dialog[open]')) {

@@ -963,7 +963,7 @@ async function Main() {
     page = new Page();
     WireControls();
     lab = WireLab({ core, page, session: () => session, Download, SuggestedName });
-    WireExtras({ canvas: page.canvas });
+    WireExtras({ canvas: page.canvas, core });
     // The link, which may ask for another language, comes after.
     StartSession(StartLanguage(core.AvailableLanguages()));
     ShowLanguage();

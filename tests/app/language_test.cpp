@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "app/app_language.h"
 #include "app/crystal_dialog.h"
@@ -202,6 +203,7 @@ private slots:
     void captionsFitTheirBoxes();
     void switchKeepsTheState();
     void languageFromItsFileAlone();
+    void openGuideFollowsTheLanguage();
 };
 
 void LanguageTest::noGermanLeftInEnglish()
@@ -353,6 +355,28 @@ void LanguageTest::languageFromItsFileAlone()
     QCOMPARE(form.windowTitle(), QStringLiteral("Xx kein Xx"));        // the core's text
     QCOMPARE(form.Button1->text(), QStringLiteral("Xxhör"));           // the window's own
     QCOMPARE(form.Button6->text(), QStringLiteral("nächsterReflex"));  // not in the file: German
+}
+
+void LanguageTest::openGuideFollowsTheLanguage()
+{
+    TForm1 form;
+    form.show();
+    form.findChild<QAction*>(QStringLiteral("GuideAction"))->trigger();
+    auto* guide = form.findChild<QTextBrowser*>(QStringLiteral("GuideWindow"));
+    QVERIFY(guide != nullptr && guide->isVisible());
+    const QString german = guide->toPlainText();
+    QVERIFY(german.contains(QStringLiteral("Die Experimente")));
+
+    form.SetLanguage(QStringLiteral("en"));
+    QCOMPARE(guide->windowTitle(), QStringLiteral("Kristallbeugung – Guide"));
+    QCOMPARE(guide->accessibleName(), QStringLiteral("Guide"));
+    const QString english = guide->toPlainText();
+    QVERIFY(english.contains(QStringLiteral("The diffraction lab: finding an unknown crystal")));
+    QVERIFY(!english.contains(QStringLiteral("Die Experimente")));
+
+    form.SetLanguage(QStringLiteral("de"));
+    QCOMPARE(guide->windowTitle(), QStringLiteral("Kristallbeugung – Anleitung"));
+    QCOMPARE(guide->toPlainText(), german);
 }
 
 QTEST_MAIN(LanguageTest)
