@@ -474,18 +474,23 @@ test('"Kristall und Strahlung": whole values with the readouts\' separator, the 
     await tab.close();
 });
 
-test('the guide by "Anleitung" and by F1: the desktop\'s own text', async () => {
+test('the guide by "Anleitung" and by F1: the desktop\'s own text, in the language chosen', async () => {
     const { tab, errors } = await OpenPage(chromium.browser, pagePath, { width: 1024, height: 768 });
     const heading = () => tab.evaluate(() => document.getElementById('GuideFrame').contentDocument.querySelector('h1')
         ?.textContent);
-    for (const open of [() => tab.click('#GuideButton'), () => tab.keyboard.press('F1')]) {
+    const opens = [['de', () => tab.click('#GuideButton'), 'Kristallbeugung – Anleitung'],
+        ['de', () => tab.keyboard.press('F1'), 'Kristallbeugung – Anleitung'],
+        ['en', () => tab.click('#GuideButton'), 'Kristallbeugung – Guide']];
+    for (const [language, open, title] of opens) {
+        await tab.select('#LanguageList', language);
         await open();
         await tab.waitForFunction(() => document.getElementById('GuideDialog').open &&
             document.getElementById('GuideFrame').contentDocument?.querySelector('h1'));
-        assert.equal(await heading(), 'Kristallbeugung – Anleitung');
+        assert.equal(await heading(), title);
         await tab.click('#GuideClose');
         assert.equal(await tab.$eval('#GuideDialog', (d) => d.open), false);
     }
+    await tab.evaluate(() => localStorage.clear());  // the next tab follows its browser's language again
     assert.deepEqual(errors, []);
     await tab.close();
 });
