@@ -60,8 +60,7 @@ constexpr std::array<const char*, 5> kNumberPatterns{"0", "0.0", "0.00", "0.000"
 // libxlsxwriter writes only to a named file: into a private temporary folder,
 // which goes whatever happens; the caller then writes the bytes to the target
 // like every other file, which is checked in one place.
-QString WorkbookBytes(const QString& fileName, const WorkbookTable& table, const QString& factsSheet,
-                      const std::vector<WorkbookFact>& facts, QByteArray& bytes)
+QString WorkbookBytes(const QString& fileName, const WorkbookContent& book, QByteArray& bytes)
 {
     bytes.clear();
     errno = 0;
@@ -76,8 +75,8 @@ QString WorkbookBytes(const QString& fileName, const WorkbookTable& table, const
     options.tmpdir = tmpdir.data();
     const LibraryQuiet quiet;
     errno = 0;
-    lxw_workbook* book = workbook_new_opt(path.constData(), &options);
-    if (book == nullptr) {
+    lxw_workbook* workbook = workbook_new_opt(path.constData(), &options);
+    if (workbook == nullptr) {
         const int cause = errno;
         return CannotWrite(fileName, FileErrorCause(cause, AppText("zu wenig Arbeitsspeicher")));
     }
@@ -88,17 +87,15 @@ QString WorkbookBytes(const QString& fileName, const WorkbookTable& table, const
             error = result;
         }
     };
-    lxw_format* bold = workbook_add_format(book);
+    lxw_format* bold = workbook_add_format(workbook);
     std::array<lxw_format*, kNumberPatterns.size()> numberFormats{};
     bool formatsMade = bold != nullptr;
     for (std::size_t d = 0; d < kNumberPatterns.size(); ++d) {
-        numberFormats[d] = workbook_add_format(book);
+        numberFormats[d] = workbook_add_format(workbook);
         formatsMade = formatsMade && numberFormats[d] != nullptr;
     }
-    const QByteArray tableName = table.sheet.toUtf8();
-    const QByteArray factsName = factsSheet.toUtf8();
-    lxw_worksheet* sheet = workbook_add_worksheet(book, tableName.constData());
-    lxw_worksheet* about = workbook_add_worksheet(book, factsName.constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, book.tableSheet.c_str());
+    lxw_worksheet* about = workbook_add_worksheet(workbook, book.factsSheet.c_str());
     if (!formatsMade || sheet == nullptr || about == nullptr) {
         check(LXW_ERROR_MEMORY_MALLOC_FAILED);
     } else {
@@ -106,36 +103,35 @@ QString WorkbookBytes(const QString& fileName, const WorkbookTable& table, const
         for (std::size_t d = 0; d < kNumberPatterns.size(); ++d) {
             format_set_num_format(numberFormats[d], kNumberPatterns[d]);
         }
-        for (std::size_t c = 0; c < table.titles.size(); ++c) {
+        for (std::size_t c = 0; c < book.titles.size(); ++c) {
             const auto column = static_cast<lxw_col_t>(c);
-            check(worksheet_write_string(sheet, 0, column, table.titles[c].toUtf8().constData(), bold));
-            check(worksheet_set_column(sheet, column, column, table.widths[c], nullptr));
+            check(worksheet_write_string(sheet, 0, column, book.titles[c].c_str(), bold));
+            check(worksheet_set_column(sheet, column, column, book.widths[c], nullptr));
         }
         worksheet_freeze_panes(sheet, 1, 0);
         lxw_row_t row = 1;
-        for (const std::vector<double>& values : table.rows) {
+        for (const std::vector<double>& values : book.rows) {
             for (std::size_t c = 0; c < values.size(); ++c) {
                 check(worksheet_write_number(sheet, row, static_cast<lxw_col_t>(c), values[c],
-                                             numberFormats[static_cast<std::size_t>(table.decimals[c])]));
+                                             numberFormats[static_cast<std::size_t>(book.decimals[c])]));
             }
             ++row;
         }
         check(worksheet_set_column(about, 0, 0, 12, nullptr));
         check(worksheet_set_column(about, 1, 1, 40, nullptr));
         lxw_row_t line = 0;
-        for (const WorkbookFact& fact : facts) {
-            check(worksheet_write_string(about, line, 0, fact.name.toUtf8().constData(), bold));
-            if (const double* number = std::get_if<double>(&fact.value)) {
-                check(worksheet_write_number(about, line, 1, *number, nullptr));
+        for (const WorkbookFact& fact : book.facts) {
+            check(worksheet_write_string(about, line, 0, fact.name.c_str(), bold));
+            if (fact.number) {
+                check(worksheet_write_number(about, line, 1, *fact.number, nullptr));
             } else {
-                check(worksheet_write_string(about, line, 1,
-                                             std::get<QString>(fact.value).toUtf8().constData(), nullptr));
+                check(worksheet_write_string(about, line, 1, fact.text.c_str(), nullptr));
             }
             ++line;
         }
     }
     errno = 0;
-    const lxw_error closed = workbook_close(book);
+    const lxw_error closed = workbook_close(workbook);
     const int cause = errno;
     check(closed);
     if (error != LXW_NO_ERROR) {

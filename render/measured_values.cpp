@@ -7,6 +7,7 @@
 #include "model/catalogue.h"
 #include "model/diffractogram.h"
 #include "model/reflex_table.h"
+#include "model/types.h"
 
 namespace kb {
 namespace {
@@ -136,6 +137,45 @@ std::string DiffractogramTable(const SimState& s, std::string_view decimalSepara
                  CsvField(FormatMeasured(row[1], kDiffractogramColumns[1].decimals, decimalSeparator)) + '\n';
     }
     return table;
+}
+
+WorkbookContent MeasuredValuesWorkbook(const SimState& s, std::string_view lesson)
+{
+    WorkbookContent book;
+    book.tableSheet = Tr("core", "Messwerte");
+    for (std::size_t c = 0; c < kMeasuredColumns.size(); ++c) {
+        book.titles.push_back(Tr("core", kMeasuredColumns[c].title));
+        book.decimals.push_back(kMeasuredColumns[c].decimals);
+        book.widths.push_back(c <= kN ? 5 : 11);  // the indices narrow
+    }
+    for (const MeasuredRow& row : MeasuredValues(s)) {
+        book.rows.emplace_back(row.begin(), row.end());
+    }
+    book.factsSheet = Tr("core", "Kristall");
+    book.facts = {{"a (pm)", AsTyped(s.Crystal.LatticeA), {}},
+                  {"b (pm)", AsTyped(s.Crystal.LatticeB), {}},
+                  {"γ (°)", AsTyped(s.Crystal.GammaDeg), {}},
+                  {"λ (pm)", AsTyped(s.Crystal.Lambda), {}},
+                  {Tr("core", "Lektion"), std::nullopt, std::string(lesson)}};
+    return book;
+}
+
+WorkbookContent DiffractogramWorkbook(const SimState& s, std::string_view lesson)
+{
+    WorkbookContent book;
+    book.tableSheet = Tr("core", "Diffraktogramm");
+    for (const MeasuredColumn& column : kDiffractogramColumns) {
+        book.titles.push_back(Tr("core", column.title));
+        book.decimals.push_back(column.decimals);
+        book.widths.push_back(12);
+    }
+    for (const auto& row : DiffractogramRows(s)) {
+        book.rows.emplace_back(row.begin(), row.end());
+    }
+    book.factsSheet = Tr("core", "Messung");
+    book.facts = {{"λ (pm)", AsTyped(s.Crystal.Lambda), {}},
+                  {Tr("core", "Lektion"), std::nullopt, std::string(lesson)}};
+    return book;
 }
 
 }  // namespace kb

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,5 +56,30 @@ std::vector<std::array<double, 2>> DiffractogramRows(const SimState& s);
 // The rows as CSV under the header, with the separators and quoting of
 // MeasuredValuesTable.
 std::string DiffractogramTable(const SimState& s, std::string_view decimalSeparator);
+
+// A line of a workbook's second sheet: a name and its number or its text.
+struct WorkbookFact {
+    std::string name;
+    std::optional<double> number;
+    std::string text;
+};
+
+// A workbook as both front ends write it, each with its own library: a sheet
+// of numbers under a frozen header row, and a sheet of facts. Sheet names and
+// headers are in the language in use.
+struct WorkbookContent {
+    std::string tableSheet;
+    std::vector<std::string> titles;
+    std::vector<int> decimals;   // per column, 0 to 4
+    std::vector<double> widths;  // per column, in characters
+    std::vector<std::vector<double>> rows;
+    std::string factsSheet;
+    std::vector<WorkbookFact> facts;
+};
+
+// The recorded reflections, with the crystal, the wavelength and `lesson`.
+WorkbookContent MeasuredValuesWorkbook(const SimState& s, std::string_view lesson);
+// The diffractogram, with the wavelength and `lesson`, never the crystal.
+WorkbookContent DiffractogramWorkbook(const SimState& s, std::string_view lesson);
 
 }  // namespace kb
