@@ -148,6 +148,31 @@ val CrystalObject(const CrystalParams& c)
     return out;
 }
 
+// A workbook as the page's writer takes it: plain arrays and one object per fact.
+val WorkbookObject(const WorkbookContent& book)
+{
+    val rows = val::array();
+    for (const std::vector<double>& row : book.rows) {
+        rows.call<void>("push", val::array(row));
+    }
+    val facts = val::array();
+    for (const WorkbookFact& fact : book.facts) {
+        val line = val::object();
+        line.set("name", fact.name);
+        line.set("value", fact.number ? val(*fact.number) : val(fact.text));
+        facts.call<void>("push", line);
+    }
+    val out = val::object();
+    out.set("tableSheet", book.tableSheet);
+    out.set("titles", val::array(book.titles));
+    out.set("decimals", val::array(book.decimals));
+    out.set("widths", val::array(book.widths));
+    out.set("rows", rows);
+    out.set("factsSheet", book.factsSheet);
+    out.set("facts", facts);
+    return out;
+}
+
 // The lab's class codes. The entropy comes as two 32-bit halves, since this
 // embind passes no 64-bit integers.
 std::string NewClassCodeFrom(unsigned high, unsigned low)
@@ -204,6 +229,15 @@ public:
     std::string Diffractogram(const std::string& decimalSeparator) const
     {
         return DiffractogramTable(session_.State(), decimalSeparator);
+    }
+    // The same as workbooks, named after the lesson as the desktop's are.
+    val ValuesWorkbook() const
+    {
+        return WorkbookObject(MeasuredValuesWorkbook(session_.State(), session_.CaptionBase()));
+    }
+    val DiffractogramBook() const
+    {
+        return WorkbookObject(DiffractogramWorkbook(session_.State(), session_.CaptionBase()));
     }
 
     // The lab.
@@ -393,6 +427,8 @@ EMSCRIPTEN_BINDINGS(kristallbeugung)
         .function("Timer1Timer", &WebSession::Timer1Timer)
         .function("DisplayControlClick", &WebSession::DisplayControlClick)
         .function("DiffractogramTable", &WebSession::Diffractogram)
+        .function("ValuesWorkbook", &WebSession::ValuesWorkbook)
+        .function("DiffractogramWorkbook", &WebSession::DiffractogramBook)
         .function("StartLab", &WebSession::StartLab)
         .function("InLab", &WebSession::InLab)
         .function("Lab", &WebSession::Lab)

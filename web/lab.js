@@ -4,6 +4,7 @@
 // this only wires controls and events to it.
 
 import { Tr, TrArgs } from './language.js';
+import { SaveTable } from './workbook.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -144,12 +145,11 @@ export function WireLab(context) {
     }
 
     $('ScaleButton').addEventListener('click', () => session().SetMeasureScale(!session().MeasureScale()));
-    $('SaveDiffractogramButton').addEventListener('click', () => {
-        const table = session().DiffractogramTable(separator());
-        // With a byte order mark, as the values table, for the degree signs.
-        context.Download(new Blob(['\uFEFF', table], { type: 'text/csv;charset=utf-8' }),
-            `${context.SuggestedName()} - ${Tr('Diffraktogramm')}.csv`);
-    });
+    $('SaveDiffractogramButton').addEventListener('click', () => SaveTable({
+        title: $('SaveDiffractogramButton').textContent, name: `${context.SuggestedName()} - ${Tr('Diffraktogramm')}`,
+        download: context.Download, csv: () => session().DiffractogramTable(separator()),
+        book: () => session().DiffractogramWorkbook(),
+    }));
 
     // "Unbekannter Kristall": class code, seat, level; the teacher's key.
     const dialog = $('LabDialog');

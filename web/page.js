@@ -6,6 +6,7 @@
 import { ShowNotice, WireExtras } from './extras.js';
 import { WireLab } from './lab.js';
 import { ApplyTexts, RememberLanguage, RememberTexts, StartLanguage, Tr, TrArgs, UseCore } from './language.js';
+import { SaveTable, WireFormatDialog } from './workbook.js';
 
 // Command codes of the encoded draw list (web/draw_list_encoding.h).
 const kPen = 1, kBrush = 2, kFont = 3, kLine = 4, kEllipse = 5, kArc = 6, kPolygon = 7, kFillRect = 8, kText = 9;
@@ -630,10 +631,10 @@ function SavePicture() {
 }
 
 function SaveValues() {
-    const table = session.MeasuredValues(page.DecimalSeparator());
-    // With a byte order mark, as the desktop writes it, so that a spreadsheet
-    // reads the degree signs as UTF-8.
-    Download(new Blob(['\uFEFF', table], { type: 'text/csv;charset=utf-8' }), `${SuggestedName()}.csv`);
+    SaveTable({
+        title: $('SaveValuesButton').textContent, name: SuggestedName(), download: Download,
+        csv: () => session.MeasuredValues(page.DecimalSeparator()), book: () => session.ValuesWorkbook(),
+    });
 }
 
 // A link's state: "#experiment=12&lattice=300,300,90&wavelength=70.93&omega=25.5&speed=70".
@@ -964,6 +965,7 @@ async function Main() {
     WireControls();
     lab = WireLab({ core, page, session: () => session, Download, SuggestedName });
     WireExtras({ canvas: page.canvas, core });
+    WireFormatDialog();
     // The link, which may ask for another language, comes after.
     StartSession(StartLanguage(core.AvailableLanguages()));
     ShowLanguage();

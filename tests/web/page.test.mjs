@@ -4,7 +4,9 @@
 //   KB_WEB_PAGE=<page.html> KB_NATIVE_ANSWERS=<tool> node page.test.mjs
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { existsSync, readdirSync, readFileSync } from 'node:fs';
+import { existsSync, mkdtempSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 import { createRequire } from 'node:module';
 import { after, before, test as nodeTest } from 'node:test';
 
@@ -956,3 +958,51 @@ test('the language from the browser and from "#lang="', async (t) => {
         });
     }
 });
+
+// "Messwerte speichern" and "Diffraktogramm speichern" as workbooks, each
+// through the format dialog: the core's numbers and the language's names.
+const kWorkbooks = [
+    { button: 'SaveValuesButton', language: 'de', sheets: ['Messwerte', 'Kristall'], header: '2Theta (°)',
+        csv: 'MeasuredValues' },
+    { button: 'SaveDiffractogramButton', language: 'en', sheets: ['Diffractogram', 'Measurement'], header: 'Intensity',
+        csv: 'DiffractogramTable' },
+];
+for (const book of kWorkbooks) {
+    test(`"${book.button}" as .xlsx (${book.language}): the CSV's numbers, in sheets of the language`, async () => {
+        const { tab, errors } = await OpenPage(chromium.browser, pagePath,
+            { width: 1024, height: 768, hash: `#lang=${book.language}` });
+        await StartExperiment(tab, '0');
+        for (let i = 0; i < 3; ++i) {
+            await tab.click('#Button6');
+        }
+        // The download's name and bytes instead of a file.
+        await tab.evaluate(() => {
+            window.kbSaved = new Promise((resolve) => {
+                HTMLAnchorElement.prototype.click = function () {
+                    fetch(this.href).then((r) => r.arrayBuffer())
+                        .then((b) => resolve({ name: this.download, bytes: Array.from(new Uint8Array(b)) }));
+                };
+            });
+        });
+        await tab.click(`#${book.button}`);
+        await tab.click('#formatXlsx');
+        await tab.click('#formatSaveButton');
+        const saved = await tab.evaluate(() => window.kbSaved);
+        assert.match(saved.name, /\.xlsx$/);
+        const file = join(mkdtempSync(join(tmpdir(), 'kb-')), saved.name.replaceAll('/', '_'));
+        writeFileSync(file, Buffer.from(saved.bytes));
+        const part = (name) => execFileSync('unzip', ['-p', file, name], { encoding: 'utf8' });
+        assert.deepEqual([...part('xl/workbook.xml').matchAll(/<sheet [^>]*name="([^"]+)"/g)].map((m) => m[1]),
+            book.sheets);
+        assert.ok(part('xl/sharedStrings.xml').includes(book.header));
+        // Every number of the CSV, in order, is a cell of the first sheet.
+        const csv = await tab.evaluate((name) => window.kb.session[name]('.'), book.csv);
+        const numbers = csv.trim().split('\n').slice(1).flatMap((line) => line.split(',').map(Number));
+        const cells = [...part('xl/worksheets/sheet1.xml').matchAll(/<c ([^>]*)><v>([^<]*)<\/v>/g)]
+            .filter((m) => !/\bt="/.test(m[1])).map((m) => Number(m[2]));  // numbers, not shared strings
+        assert.ok(numbers.length > 8);
+        assert.deepEqual(cells, numbers);
+        assert.deepEqual(errors, []);
+        await tab.close();
+    });
+}

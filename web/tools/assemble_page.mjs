@@ -2,20 +2,23 @@
 // styles and the font into one HTML file that needs nothing beside it. The
 // start-up module's imports of its neighbours ("./lab.js") become data: URLs
 // holding them, so the modules stay modules without a file beside the page.
-//   node assemble_page.mjs --core core.js --font face.ttf --guide guide.html --source web/ --out page.html
+// The workbook writer from npm goes in as a classic script of its own, with
+// its licences.
+//   node assemble_page.mjs --core core.js --font face.ttf --guide guide.html --xlsx write-excel-file.min.js
+//       --source web/ --out page.html
 import { readFileSync, writeFileSync } from 'node:fs';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
 import { parseArgs } from 'node:util';
 
 const kMaxBytes = 3 * 1024 * 1024;
 
 const { values } = parseArgs({
     options: {
-        core: { type: 'string' }, font: { type: 'string' }, guide: { type: 'string' }, source: { type: 'string' },
-        out: { type: 'string' },
+        core: { type: 'string' }, font: { type: 'string' }, guide: { type: 'string' }, xlsx: { type: 'string' },
+        source: { type: 'string' }, out: { type: 'string' },
     },
 });
-for (const name of ['core', 'font', 'guide', 'source', 'out']) {
+for (const name of ['core', 'font', 'guide', 'xlsx', 'source', 'out']) {
     if (!values[name]) {
         console.error(`assemble_page: --${name} missing`);
         process.exit(2);
@@ -45,12 +48,19 @@ function InlinedModule(name, importing = []) {
         return `${from}${quote}data:text/javascript;base64,${Buffer.from(text).toString('base64')}${quote}`;
     });
 }
+// A library as its package ships it, under its licence and that of what it bundles.
+function LibraryWithLicences(bundle, licences) {
+    const notices = licences.map((file) => readFileSync(file, 'utf8').replaceAll('*/', '* /'));
+    return `/*\n${notices.join('\n')}*/\n${Inlinable(readFileSync(bundle, 'utf8'), bundle)}`;
+}
+const xlsxPackage = join(dirname(values.xlsx), '..');
 const parts = {
     '/*FONT*/': readFileSync(values.font).toString('base64'),
     '/*STYLE*/': read('page.css'),
     // The desktop's guide as it stands, in an attribute: base64 needs no escaping.
     '/*GUIDE*/': readFileSync(values.guide).toString('base64'),
     '/*CORE*/': Inlinable(readFileSync(values.core, 'utf8'), values.core),
+    '/*XLSX*/': LibraryWithLicences(values.xlsx, [join(xlsxPackage, 'LICENSE'), join(xlsxPackage, '..', 'fflate', 'LICENSE')]),
     '/*SCRIPT*/': InlinedModule('page.js'),
 };
 let html = read('page.html');
