@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lesson/panel.h"
@@ -68,6 +69,16 @@ public:
     std::vector<std::string> messages;
     std::map<Control, std::string> readouts;
     std::vector<std::size_t> pictures;  // ops of each pass shown
+};
+
+// Text as wide as half its height per character: enough for layout rules.
+class FakeMetrics final : public TextMetrics {
+public:
+    int TextWidth(const Font& font, std::string_view text) override
+    {
+        return font.height * static_cast<int>(text.size()) / 2;
+    }
+    int TextHeight(const Font& font, std::string_view) override { return font.height; }
 };
 
 }  // namespace kb

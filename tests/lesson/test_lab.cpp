@@ -18,14 +18,7 @@ using kb::Control;
 
 namespace {
 
-class FakeMetrics final : public kb::TextMetrics {
-public:
-    int TextWidth(const kb::Font& font, std::string_view text) override
-    {
-        return font.height * static_cast<int>(text.size()) / 2;
-    }
-    int TextHeight(const kb::Font& font, std::string_view) override { return font.height; }
-};
+using kb::FakeMetrics;
 
 const kb::LabChoice kChoice{"k7mx-4p", 12, kb::LabLevel::Oblique};
 

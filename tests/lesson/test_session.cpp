@@ -17,14 +17,7 @@ using kb::Control;
 
 namespace {
 
-class FakeMetrics final : public kb::TextMetrics {
-public:
-    int TextWidth(const kb::Font& font, std::string_view text) override
-    {
-        return font.height * static_cast<int>(text.size()) / 2;
-    }
-    int TextHeight(const kb::Font& font, std::string_view) override { return font.height; }
-};
+using kb::FakeMetrics;
 
 // The steps of a state, on a session after its start: "experiment N", "next N"
 // or "next around" (nächsterReflex once more than there are reflections),

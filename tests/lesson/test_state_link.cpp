@@ -15,14 +15,7 @@
 
 namespace {
 
-class FakeMetrics final : public kb::TextMetrics {
-public:
-    int TextWidth(const kb::Font& font, std::string_view text) override
-    {
-        return font.height * static_cast<int>(text.size()) / 2;
-    }
-    int TextHeight(const kb::Font& font, std::string_view) override { return font.height; }
-};
+using kb::FakeMetrics;
 
 struct Rig {
     kb::RecordingPanel panel;
